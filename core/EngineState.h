@@ -1,0 +1,279 @@
+// The engine's one state object, the cell codes and the score scale.
+//
+// Everything the engine knows lives in `engine`, an object of static storage
+// duration. Its tables start as zero bytes (the object sits in zero-filled
+// storage; see EngineState.cpp) and its settings start at the values a
+// manager expects before any INFO line.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quenvik {
+
+// ---------------------------------------------------------------------------
+// Grid, cell values and cell codes
+// ---------------------------------------------------------------------------
+
+constexpr int kGridWidth = 20;        // every grid is 20 wide, whatever the board size
+constexpr int kMinBoardSize = 5;
+constexpr int kMaxBoardSize = 20;
+constexpr int kMaxRecordMoves = 400;  // 20 x 20
+constexpr int kMaxBoardBlockStones = 226;
+
+constexpr int32_t kBlack = 1;   // first player; has forbidden moves under Renju
+constexpr int32_t kWhite = -1;  // second player
+constexpr int32_t kEmpty = 0;
+constexpr int32_t kOffBoard = 1024;  // a cell outside the board in line copies
+
+// CellIndex = x + 20*y: the game record and the move output.
+constexpr int cellIndexOf(int x, int y) { return x + kGridWidth * y; }
+constexpr int cellIndexX(int cellIndex) { return cellIndex % kGridWidth; }
+constexpr int cellIndexY(int cellIndex) { return cellIndex / kGridWidth; }
+
+// MoveNumber = b*N + a for engine board row a, column b: every search's move code.
+constexpr int moveNumberOf(int a, int b, int n) { return b * n + a; }
+constexpr int moveRow(int moveNumber, int n) { return moveNumber % n; }
+constexpr int moveColumn(int moveNumber, int n) { return moveNumber / n; }
+
+// Colour index of the per-colour tables: 0 Black, 1 White.
+constexpr int colourIndex(int32_t colour) { return colour == kBlack ? 0 : 1; }
+
+// ---------------------------------------------------------------------------
+// Score scale
+// ---------------------------------------------------------------------------
+
+constexpr int kWinScore = 20000;        // root window bound; win before any move searched
+constexpr int kDecidedScore = 15000;    // at or beyond it (either sign) the game is decided
+constexpr int kNoCandidateScore = -20001;
+constexpr double kEvalDecided = 15000.0;
+
+struct SearchResult {
+  int16_t score;
+  int16_t move;  // MoveNumber, -1 for none
+};
+
+// ---------------------------------------------------------------------------
+// Directions and line views
+// ---------------------------------------------------------------------------
+
+// 0 along a row, 1 along a column, 2 the diagonal (a+b constant),
+// 3 the anti-diagonal (a-b constant).
+constexpr int kDirections = 4;
+
+// A padded line: two markers, the N cells of one line, two markers.
+// The cell at line position q is element q + 2.
+constexpr int kPaddedLineLength = 24;
+
+constexpr int kLineViewsSize = 2360;
+constexpr int kRowsBase = 0;
+constexpr int kColumnsBase = 400;
+constexpr int kDiagonalsBase = 800;
+constexpr int kAntiDiagonalsBase = 1580;
+
+// The board as four groups of contiguous 20-slot lines.
+struct LineViews {
+  int32_t slots[kLineViewsSize];
+};
+
+// ---------------------------------------------------------------------------
+// Line patterns
+// ---------------------------------------------------------------------------
+
+enum PatternClass : int32_t {
+  Dead = 0,
+  OneClosed = 1,
+  OneOpen = 2,
+  TwoClosed = 3,
+  TwoOpenA = 4,
+  TwoOpenB = 5,
+  TwoOpenC = 6,
+  ThreeClosed = 7,
+  ThreeOpenSingle = 8,
+  ThreeOpenDouble = 9,
+  Four = 10,
+  FourOpen = 11,
+  Five = 12,
+  Overline = 13,
+};
+
+// A pattern code is class << 16 | count.
+constexpr int32_t patternCode(int32_t patternClass, int32_t count) { return (patternClass << 16) | count; }
+constexpr int32_t patternClassOf(int32_t code) { return (code >> 16) & 0xF; }
+constexpr int32_t patternCountOf(int32_t code) { return code & 0xF; }
+
+constexpr int kMaxRank = 91;
+
+// The part of the pattern state that the principal search saves and restores
+// per ply as one block.
+struct PatternState {
+  int32_t cellStateMap[kGridWidth][kGridWidth];             // board at the last update
+  int32_t patternCodes[2][kGridWidth][kGridWidth][kDirections];
+  int32_t cellRank[2][kGridWidth][kGridWidth];              // 1..91, 0 = forbidden to Black
+  int32_t cellLevel[2][kGridWidth][kGridWidth];             // 6 five, 5 straight four, 4 four, 3 open three
+};
+static_assert(sizeof(PatternState) == 20800);
+
+constexpr int kPlySnapshots = 100;
+
+// ---------------------------------------------------------------------------
+// Position hash table
+// ---------------------------------------------------------------------------
+
+enum BoundKind : uint8_t { EmptySlot = 0, Exact = 1, UpperBound = 2, LowerBound = 3 };
+
+struct TableEntry {
+  uint64_t key;
+  int16_t score;
+  uint8_t bound;
+  uint8_t depth;
+  uint16_t priority;
+  int16_t move;
+};
+static_assert(sizeof(TableEntry) == 16);
+
+struct alignas(32) TableBucket {
+  TableEntry slot[2];
+};
+static_assert(sizeof(TableBucket) == 32);
+
+constexpr std::size_t kTableBuckets = std::size_t{1} << 23;
+constexpr uint64_t kTableIndexMask = kTableBuckets - 1;
+constexpr std::size_t kTableBytes = kTableBuckets * sizeof(TableBucket);
+static_assert(kTableBytes == 268435456);
+
+// ---------------------------------------------------------------------------
+// Threat search store
+// ---------------------------------------------------------------------------
+
+// Canonical keys of threat lines hash as h = 5h + u over the units, times the
+// number of units, so transposed orders meet in one bucket.
+struct ThreatKeyHash {
+  std::size_t operator()(const std::u16string& key) const noexcept {
+    uint32_t h = 0;
+    for (char16_t unit : key) h = 5u * h + static_cast<uint16_t>(unit);
+    return static_cast<std::size_t>(static_cast<uint64_t>(key.size()) * static_cast<uint64_t>(h));
+  }
+};
+using ThreatStore = std::unordered_map<std::u16string, uint32_t, ThreatKeyHash>;
+
+// ---------------------------------------------------------------------------
+// Settings and their start values
+// ---------------------------------------------------------------------------
+
+constexpr int32_t kStartTimeLeft = 30000000;
+constexpr int32_t kStartTurnTimeout = 30000000;
+constexpr int32_t kStartFullBoard = 1;
+constexpr int32_t kStartThreatSearchOn = 1;
+
+// ---------------------------------------------------------------------------
+// The state object
+// ---------------------------------------------------------------------------
+
+struct EngineState {
+  EngineState();  // sets the settings' start values; everything else stays zero
+
+  // Settings. Written by the protocol loop while idle, read by the think and
+  // timer threads: atomics so every thread sees the current value.
+  std::atomic<int32_t> timeLeft;
+  std::atomic<int32_t> turnTimeout;
+  std::atomic<int32_t> fullBoard;
+  std::atomic<int32_t> threatSearchOn;
+  std::atomic<int32_t> nodeLimit;
+  std::atomic<int32_t> exactFive;
+  std::atomic<int32_t> renju;
+
+  // Game record, in protocol cell codes.
+  int32_t recordMoves[kMaxRecordMoves];
+  int32_t recordCount;
+  int32_t gameSize;  // 0 before the first game
+
+  // Stop protocol and timing.
+  std::mutex stateLock;
+  std::atomic<int32_t> thinking;
+  std::atomic<int32_t> stopFlag;   // 0 run, 1 stop asked, 2 timer thread ended
+  std::atomic<int32_t> softStop;
+  std::atomic<int32_t> timeBudget;
+  std::atomic<int64_t> startTime;
+  std::atomic<uint8_t> searchAborted;
+  // Think threads that have not yet finished printing their move; the front
+  // end waits for it to reach zero before it exits at end of input.
+  std::atomic<int32_t> activeThinkThreads;
+
+  // Game keys and the key of the engine board.
+  uint64_t stoneKeys[2][kMaxRecordMoves + 1];
+  uint64_t positionKey;
+
+  // Engine board: row a, column b; only the top-left N x N square is in use.
+  int32_t board[kGridWidth][kGridWidth];
+  int32_t boardSize;
+  int32_t stoneCount;
+
+  // Pattern state of every empty cell (cellStateMap is its board snapshot).
+  PatternState patterns;
+  std::vector<int32_t> forbiddenCheckList;          // a + 20*b, Renju only
+  std::vector<int32_t> previousForbiddenCheckList;
+
+  // Root decision and principal search.
+  int32_t rootCandidates[kGridWidth][kGridWidth];
+  int32_t rootCandidateCount;
+  int16_t bestScore;
+  int16_t bestMove;
+  int32_t nodeCount;
+  int64_t searchStartTime;
+  int32_t maxDepth;
+  int32_t referenceWidth;
+  int32_t widthNumerator;
+  int32_t widthDenominator;
+  int32_t iterationIndex;
+  int32_t selDepth;
+  int32_t nodeLimitHit;
+  int32_t plyIndex;
+  PatternState plySnapshots[kPlySnapshots];
+
+  // Position hash table: 2^23 buckets of two entries.
+  TableBucket positionTable[kTableBuckets];
+
+  // Threat-space search.
+  LineViews threatBoard;
+  std::u16string threatLine;
+  ThreatStore threatStore;
+  uint8_t threatComplete;
+};
+
+extern EngineState engine;
+
+// Rule flags, read where a test depends on the rule.
+inline bool exactFiveOn() { return engine.exactFive.load(std::memory_order_relaxed) != 0; }
+inline bool renjuOn() { return engine.renju.load(std::memory_order_relaxed) != 0; }
+
+// Side to move on the engine board: +1 when the stone count is even.
+inline int32_t sideToMove() { return (engine.stoneCount % 2 == 0) ? kBlack : kWhite; }
+
+// ---------------------------------------------------------------------------
+// Pseudo-random generator: a 15-bit linear congruential generator whose
+// 32-bit state belongs to the calling thread.
+// ---------------------------------------------------------------------------
+
+constexpr uint32_t kMainThreadSeed = 1232356;
+constexpr uint32_t kThinkThreadSeed = 1;
+
+void seedRandom(uint32_t state);
+int drawRandom();  // 0..32767
+
+// The generator step itself, for callers that keep their own state.
+constexpr uint32_t nextRandomState(uint32_t state) { return state * 214013u + 2531011u; }
+constexpr int randomValueOf(uint32_t state) { return static_cast<int>((state >> 16) & 32767u); }
+
+// ---------------------------------------------------------------------------
+// Clock: monotonic milliseconds since the process started.
+// ---------------------------------------------------------------------------
+
+int64_t clockMs();
+
+}  // namespace quenvik

@@ -1,0 +1,23 @@
+// Line patterns and the incrementally kept pattern state of every empty cell.
+#pragma once
+
+#include <cstdint>
+
+namespace quenvik {
+
+// Pattern code of the stone at `position` of a padded line (0 if empty).
+int32_t classifyLine(const int32_t* line, int position);
+
+// Recomputes patternCodes of both colours for direction d of empty cell (a, b).
+void updateDirection(int a, int b, int d);
+
+// Recomputes cellRank and cellLevel of empty cell (a, b) for both colours.
+void summarizeCell(int a, int b);
+
+// Brings the pattern state in line with engine.board.
+void updatePatterns();
+
+// Recomputes every empty cell of the N x N square.
+void rebuildPatterns();
+
+}  // namespace quenvik

@@ -1,0 +1,8 @@
+// Placeholder until this subcommand lands.
+#include "tools/quenvik/Commands.h"
+#include "tools/quenvik/ToolArgs.h"
+
+namespace quenvik::tool {
+int commandThink(const Args&) { throw UsageError("subcommand not available yet"); }
+int commandBench(const Args&) { throw UsageError("subcommand not available yet"); }
+}  // namespace quenvik::tool

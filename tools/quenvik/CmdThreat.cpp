@@ -1,0 +1,7 @@
+// Placeholder until this subcommand lands.
+#include "tools/quenvik/Commands.h"
+#include "tools/quenvik/ToolArgs.h"
+
+namespace quenvik::tool {
+int commandVcf(const Args&) { throw UsageError("subcommand not available yet"); }
+}  // namespace quenvik::tool
