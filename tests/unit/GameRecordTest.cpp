@@ -216,3 +216,24 @@ TEST(PositionKey, XorOfTheStonesKeysByColour) {
 
 }  // namespace
 }  // namespace quenvik
+
+namespace quenvik {
+namespace {
+
+TEST(NewGame, ClearsEveryEntryOfThePositionTable) {
+  for (std::size_t i = 0; i < kTableBuckets; i += 4099) {
+    engine.positionTable[i].slot[0] = {i + 1, 5, 1, 3, 7, 9};
+    engine.positionTable[i].slot[1] = {i + 2, 5, 2, 3, 7, 9};
+  }
+  engine.positionTable[0].slot[0].key = 1;
+  engine.positionTable[kTableBuckets - 1].slot[1].key = 1;
+  seedRandom(kMainThreadSeed);
+  newGame();
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(engine.positionTable);
+  std::size_t nonZero = 0;
+  for (std::size_t i = 0; i < kTableBytes; i += 8) nonZero += *reinterpret_cast<const uint64_t*>(bytes + i) != 0;
+  EXPECT_EQ(nonZero, 0u);
+}
+
+}  // namespace
+}  // namespace quenvik
