@@ -1,0 +1,144 @@
+// Fuzz target: the protocol front end fed an arbitrary byte stream.
+//
+// Every request to move is decided synchronously on a search stack, with the
+// effort capped so that one input stays cheap. After each decision the
+// answer is checked the way a manager would check it, and at the end of the
+// input the whole output is checked line by line.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "core/EngineState.h"
+#include "core/Output.h"
+#include "frontend/Protocol.h"
+#include "think/ThinkThread.h"
+
+namespace {
+
+using namespace quenvik;
+
+// A turn limit of 120 ms leaves a budget of at most 20 ms; 100 leaves none,
+// so the timer stops the decision at its first check.
+constexpr int32_t kCappedTurnTimeout = 120;
+constexpr int32_t kInstantTurnTimeout = 100;
+constexpr int32_t kCappedNodeLimit = 3000;
+// Decisions of one input that may use the capped effort; later ones stop at
+// once, so an input full of TURN lines cannot take seconds.
+constexpr int kEffortfulDecisions = 12;
+
+int decisionsThisInput = 0;
+int movesAnswered = 0;
+
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "fuzz_protocol: %s\n", what);
+  std::abort();
+}
+
+bool inRecordBefore(int32_t cellIndex, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) {
+    if (engine.recordMoves[i] == cellIndex) return true;
+  }
+  return false;
+}
+
+// The engine answers with one new stone on an empty cell of the board, or
+// with no move only when the board is full.
+void checkAnswer(int32_t recordBefore) {
+  const int32_t size = engine.gameSize;
+  if (engine.recordCount == recordBefore) {
+    if (recordBefore != size * size) fail("no move answered although the board has an empty cell");
+    return;
+  }
+  if (engine.recordCount != recordBefore + 1) fail("a decision added more than one move to the record");
+  const int32_t move = engine.recordMoves[recordBefore];
+  const int x = cellIndexX(move), y = cellIndexY(move);
+  if (move < 0 || x >= size || y >= size) fail("the answer lies off the board");
+  if (inRecordBefore(move, recordBefore)) fail("the answer lies on an occupied cell");
+  ++movesAnswered;
+}
+
+void cappedDecision() {
+  const int32_t turnTimeout = engine.turnTimeout.load();
+  const int32_t nodeLimit = engine.nodeLimit.load();
+  const int32_t cap = decisionsThisInput < kEffortfulDecisions ? kCappedTurnTimeout : kInstantTurnTimeout;
+  ++decisionsThisInput;
+  // Values the manager sent below the caps are kept: they are what the
+  // budget arithmetic has to survive.
+  engine.turnTimeout = std::min(turnTimeout, cap);
+  if (nodeLimit == 0 || nodeLimit > kCappedNodeLimit) engine.nodeLimit = kCappedNodeLimit;
+  const int32_t recordBefore = engine.recordCount;
+  decideHere();
+  engine.turnTimeout = turnTimeout;
+  engine.nodeLimit = nodeLimit;
+  checkAnswer(recordBefore);
+}
+
+void resetEngine() {
+  engine.timeLeft = kStartTimeLeft;
+  engine.turnTimeout = kStartTurnTimeout;
+  engine.fullBoard = kStartFullBoard;
+  engine.threatSearchOn = kStartThreatSearchOn;
+  engine.nodeLimit = 0;
+  engine.exactFive = 0;
+  engine.renju = 0;
+  engine.recordCount = 0;
+  engine.gameSize = 0;
+  engine.thinking = 0;
+  engine.stopFlag = 0;
+  engine.stopRequested = 0;
+  decisionsThisInput = 0;
+  movesAnswered = 0;
+}
+
+bool isMoveLine(std::string_view line) {
+  const auto comma = line.find(',');
+  if (comma == std::string_view::npos || comma == 0 || comma + 1 == line.size()) return false;
+  auto digits = [](std::string_view part) {
+    return std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  return digits(line.substr(0, comma)) && digits(line.substr(comma + 1));
+}
+
+bool startsWith(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
+
+// Every line is a reply of a known form, and there are exactly as many move
+// lines as answered decisions.
+void checkOutput(std::string_view output) {
+  if (!output.empty() && output.back() != '\n') fail("the output ends inside a line");
+  int moveLines = 0;
+  while (!output.empty()) {
+    const auto end = output.find('\n');
+    const std::string_view line = output.substr(0, end);
+    output.remove_prefix(end + 1);
+    if (isMoveLine(line)) {
+      ++moveLines;
+    } else if (!startsWith(line, "MESSAGE ") && line != "OK" && !startsWith(line, "ERROR ") &&
+               !startsWith(line, "name=\"Quenvik\"")) {
+      fail("an output line of unknown form");
+    }
+  }
+  if (moveLines != movesAnswered) fail("move lines and answered decisions differ in number");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  std::FILE* input = fmemopen(const_cast<uint8_t*>(data), size, "r");
+  char* outputBuffer = nullptr;
+  size_t outputSize = 0;
+  std::FILE* output = open_memstream(&outputBuffer, &outputSize);
+  if (input == nullptr || output == nullptr) fail("cannot open the in-memory streams");
+  resetEngine();
+  setOutputStream(output);
+  if (runProtocolOn(input, cappedDecision) != 0) fail("the loop returned a non-zero status");
+  setOutputStream(nullptr);
+  std::fclose(input);
+  std::fclose(output);
+  checkOutput(std::string_view(outputBuffer, outputSize));
+  std::free(outputBuffer);
+  return 0;
+}

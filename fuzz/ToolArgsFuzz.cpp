@@ -1,0 +1,95 @@
+// Fuzz target: the analysis tool's argument and move parsers.
+//
+// The input is an argument list, one argument per line. A refusal must come
+// as a UsageError (any other exception ends the run as a crash); an accepted
+// position must set the engine up with exactly the stones it names.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/EngineState.h"
+#include "think/LargeStack.h"
+#include "tools/quenvik/ToolArgs.h"
+
+namespace {
+
+using namespace quenvik;
+using quenvik::tool::UsageError;
+
+// The options the subcommands take besides --size, --rule and --moves.
+const std::set<std::string> kExtraOptions = {"cell", "depth", "nodes", "attacker", "request", "ms", "colour"};
+
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "fuzz_tool_args: %s\n", what);
+  std::abort();
+}
+
+std::vector<std::string> splitArguments(const uint8_t* data, size_t size) {
+  std::vector<std::string> args(1);
+  for (size_t i = 0; i < size; ++i) {
+    if (data[i] == '\n') {
+      args.emplace_back();
+    } else {
+      args.back().push_back(static_cast<char>(data[i]));
+    }
+  }
+  return args;
+}
+
+// Each option value through every reader a subcommand may apply to it.
+void readOptionValues(const tool::ToolArgs& parsed) {
+  for (const auto& [name, value] : parsed.options) {
+    try {
+      tool::parseIntOption(name, value);
+    } catch (const UsageError&) {
+    }
+    try {
+      const auto cell = tool::requireEmptyCell(parsed.position, value);
+      const int n = parsed.position.size;
+      if (cell.first < 0 || cell.first >= n || cell.second < 0 || cell.second >= n) fail("a cell off the board passed");
+    } catch (const UsageError&) {
+    }
+  }
+}
+
+void checkSetUp(const tool::Position& position) {
+  runOnSearchStack([&] { tool::setUpPosition(position); });
+  const int n = position.size;
+  if (engine.gameSize != n || engine.boardSize != n) fail("board size not taken over");
+  if (engine.stoneCount != static_cast<int32_t>(position.moves.size())) fail("stone count differs from the moves");
+  if (engine.exactFive.load() != (position.rule == "exact" ? 1 : 0)) fail("exact-five flag wrong");
+  if (engine.renju.load() != (position.rule == "renju" ? 1 : 0)) fail("renju flag wrong");
+  int stones = 0;
+  for (int a = 0; a < n; ++a) {
+    for (int b = 0; b < n; ++b) stones += engine.board[a][b] != kEmpty ? 1 : 0;
+  }
+  if (stones != engine.stoneCount) fail("board holds another number of stones than the moves");
+  for (size_t i = 0; i < position.moves.size(); ++i) {
+    const auto [x, y] = position.moves[i];
+    if (engine.board[x][y] != (i % 2 == 0 ? kBlack : kWhite)) fail("a move's stone is missing or of the wrong colour");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::vector<std::string> args = splitArguments(data, size);
+  try {
+    tool::parseCell(args.front());
+  } catch (const UsageError&) {
+  }
+  tool::ToolArgs parsed;
+  try {
+    parsed = tool::parseToolArgs(args, kExtraOptions);
+  } catch (const UsageError&) {
+    return 0;
+  }
+  const int n = parsed.position.size;
+  if (n < kMinBoardSize || n > kMaxBoardSize) fail("a size out of range passed");
+  readOptionValues(parsed);
+  checkSetUp(parsed.position);
+  return 0;
+}

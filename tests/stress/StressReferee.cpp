@@ -1,0 +1,569 @@
+// The stress referee: two engines play many short games against each other
+// while the referee sends what managers, GUIs and people send: random board
+// sizes, rules and time settings, stops at random instants, takebacks,
+// restarts, BOARD resumptions and junk. It checks that every request is
+// answered by exactly one legal move line in time, that END ends the engine
+// with status 0, and that no engine crashes or hangs.
+//
+//   quenvik_stress [--games N] [--seed S] [--only-game K] [--margin-ms M]
+//                  [--hang-ms H] [--max-plies P] [--engine PATH] [--engine-a PATH]
+//                  [--verbose] [--transcript]
+//
+// Every game draws its commands from its own seed, derived from the run's
+// seed and the game's number; a failure prints both and the lines exchanged,
+// and --seed S --only-game K plays that game again.
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "stress/StressModel.h"
+#include "support/Process.h"
+
+namespace quenvik::stress {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+  int games = 200;
+  uint64_t seed = 0;
+  int onlyGame = -1;
+  int marginMs = 200;  // a reply may come this much after the budget
+  int hangMs = 20000;  // silence beyond the deadline that counts as a hang
+  int maxPlies = 24;
+  std::string engine = QUENVIK_ENGINE_PATH;
+  std::string engineA;      // the first engine only, e.g. a valgrind wrapper
+  bool verbose = false;     // one line per game
+  bool transcript = false;  // every line of every game
+};
+
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct Stats {
+  int games = 0;
+  int requests = 0;
+  int stops = 0;
+  int boardBlocks = 0;
+  int refusedBlocks = 0;
+  int takebacks = 0;
+  int restarts = 0;
+  int junkLines = 0;
+  int settingChanges = 0;
+  int endsWhileThinking = 0;
+  int64_t latestOverBudgetMs = INT64_MIN;
+};
+
+struct Player {
+  std::string name;
+  std::unique_ptr<test::EngineProcess> process;
+  std::vector<int> record;  // what the engine holds, in its own order
+  TimeSettings settings;
+};
+
+bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+// The stones of a record, Black on its even entries: what an engine sees,
+// whatever order it holds them in.
+std::vector<int> stonesOf(const std::vector<int>& record, std::size_t count) {
+  std::vector<int> colours(kGridWidth * kGridWidth, 0);
+  for (std::size_t i = 0; i < count && i < record.size(); ++i)
+    colours[static_cast<std::size_t>(record[i])] = i % 2 == 0 ? 1 : -1;
+  return colours;
+}
+
+bool samePosition(const std::vector<int>& record, const std::vector<int>& order, std::size_t orderCount) {
+  return record.size() == orderCount && stonesOf(record, record.size()) == stonesOf(order, orderCount);
+}
+
+// Every stone of the record stands in the game with its colour.
+bool withinGame(const std::vector<int>& record, const std::vector<int>& order) {
+  const std::vector<int> game = stonesOf(order, order.size());
+  for (std::size_t i = 0; i < record.size(); ++i) {
+    if (game[static_cast<std::size_t>(record[i])] != (i % 2 == 0 ? 1 : -1)) return false;
+  }
+  return true;
+}
+
+// One game between two fresh engines.
+struct Match {
+  const Options& options;
+  Stats& stats;
+  Rng rng;
+  Game game;
+  Player players[2];
+  int blackPlayer = 0;
+  int pliesLeft = 0;
+  Clock::time_point begun = Clock::now();
+  std::vector<std::string> transcript;
+
+  Match(const Options& o, Stats& s, uint64_t seed) : options(o), stats(s), rng{seed} {}
+
+  long long msSinceStart() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begun).count();
+  }
+
+  void note(const Player& player, const char* direction, const std::string& line) {
+    std::string entry = std::to_string(msSinceStart());
+    entry.append(" ms ").append(player.name).append(direction).append(line);
+    transcript.push_back(std::move(entry));
+  }
+
+  void send(Player& player, const std::string& line) {
+    note(player, "> ", line);
+    // Some managers end lines with CR LF.
+    player.process->sendRaw(line + (rng.chance(10) ? "\r\n" : "\n"));
+  }
+
+  std::optional<std::string> receive(Player& player, int timeoutMs) {
+    auto line = player.process->readLine(timeoutMs);
+    if (line) note(player, "< ", *line);
+    return line;
+  }
+
+  // Why an engine said nothing: it ended (crash or exit) or it hangs.
+  [[noreturn]] void silent(Player& player, const std::string& what, int waitedMs) {
+    const int status = player.process->waitExit(500);
+    if (status < 0) {
+      throw Failure(player.name + ": no line within " + std::to_string(waitedMs) + " ms " + what +
+                    " and the engine still runs (hang; killed)");
+    }
+    throw Failure(player.name + ": output ended " + what + "; the engine exited with status " + std::to_string(status) +
+                  (status > 128 ? " (signal " + std::to_string(status - 128) + ")" : ""));
+  }
+
+  std::string expectLine(Player& player, const std::string& what) {
+    auto line = receive(player, options.hangMs);
+    if (!line) silent(player, what, options.hangMs);
+    return *line;
+  }
+
+  void expectReply(Player& player, const std::string& expected, const std::string& after) {
+    const std::string line = expectLine(player, "after " + after);
+    if (line != expected)
+      throw Failure(player.name + ": '" + line + "' after " + after + ", expected '" + expected + "'");
+  }
+
+  // ABOUT as a sentinel: everything before it must have been silent, or
+  // ERROR lines when junk was sent. A second move line would show here.
+  void expectQuiet(Player& player, bool errorsAllowed) {
+    send(player, "ABOUT");
+    for (;;) {
+      const std::string line = expectLine(player, "before the ABOUT reply");
+      if (startsWith(line, "name=\"Quenvik\"")) return;
+      if (errorsAllowed && startsWith(line, "ERROR ")) continue;
+      throw Failure(player.name + ": unexpected line '" + line + "' from an idle engine");
+    }
+  }
+
+  void launch() {
+    const std::string paths[2] = {options.engineA.empty() ? options.engine : options.engineA, options.engine};
+    for (int i = 0; i < 2; ++i) {
+      players[i].name = std::string(1, static_cast<char>('A' + i));
+      players[i].process = std::make_unique<test::EngineProcess>(paths[i]);
+      const std::string ready = expectLine(players[i], "at start-up");
+      if (!startsWith(ready, "MESSAGE Quenvik ") || ready.find("is ready.") == std::string::npos) {
+        throw Failure(players[i].name + ": '" + ready + "' instead of the ready line");
+      }
+    }
+  }
+
+  // ---------------------------------------------------------------------
+  // Settings and new games
+  // ---------------------------------------------------------------------
+
+  void sendInfo(Player& player, const std::string& key, int64_t value) {
+    send(player, infoLine(key, value));
+    applyInfo(player.settings, key, value);
+  }
+
+  void randomSettings(Player& player) {
+    sendInfo(player, "timeout_turn", rng.chance(5) ? 0 : rng.uniform(1, 300));
+    if (rng.chance(50)) {
+      const int pick = rng.uniform(0, 2);
+      sendInfo(player, "timeout_match", pick == 0 ? 0 : pick == 1 ? rng.uniform(1000, 10000000) : INT_MAX);
+    }
+    if (rng.chance(60)) {
+      const int pick = rng.uniform(0, 9);
+      sendInfo(player, "time_left", pick < 2 ? 0 : pick == 2 ? INT_MAX : pick == 3 ? -5 : rng.uniform(1, 10000000));
+    }
+    if (rng.chance(50)) sendInfo(player, "max_node", rng.chance(10) ? -1 : rng.uniform(1, 30000));
+    static const int kRules[] = {0, 1, 4, 0, 1, 4, 2, 5, 6, 7};
+    sendInfo(player, "rule", kRules[rng.uniform(0, 9)]);
+    static const int kStatic[] = {1, 0, 1, 0, -1, 3, 2};
+    if (rng.chance(70)) sendInfo(player, "static", kStatic[rng.uniform(0, 6)]);
+    if (rng.chance(30)) sendInfo(player, "compute_vcf", rng.chance(50) ? 0 : 1);
+    if (rng.chance(20)) sendInfo(player, "max_memory", rng.chance(50) ? 0 : 83886080);
+    if (rng.chance(10)) send(player, "INFO folder /tmp/quenvik stress");
+    if (rng.chance(10)) sendInfo(player, "game_type", 1);
+  }
+
+  void clearRecords() {
+    for (Player& player : players) player.record.clear();
+    game.order.clear();
+  }
+
+  void newGame(bool firstOne) {
+    const int size = rng.uniform(5, 20);
+    const int kind = firstOne ? rng.uniform(0, 1) : rng.uniform(0, 2);
+    for (Player& player : players) {
+      if (rng.chance(10)) {  // a refused size first
+        send(player, rng.chance(50) ? "START " + std::to_string(rng.chance(50) ? 4 : 21)
+                                    : "RECTSTART " + std::to_string(size) + "," + std::to_string(size + 1));
+        expectReply(player, "ERROR Size error.", "a refused size");
+      }
+      const bool lowerCase = rng.chance(20);
+      const std::string command =
+          kind == 0   ? (lowerCase ? "start " : "START ") + std::to_string(size)
+          : kind == 1 ? (lowerCase ? "rectstart " : "RECTSTART ") + std::to_string(size) + "," + std::to_string(size)
+                      : (lowerCase ? "restart" : "RESTART");
+      send(player, command);
+      expectReply(player, "OK", "a new game");
+      // START and RECTSTART clear exact five; the rule is sent again.
+      randomSettings(player);
+    }
+    if (kind != 2) game.size = size;  // RESTART keeps the size
+    clearRecords();
+    blackPlayer = rng.uniform(0, 1);
+    pliesLeft = rng.uniform(4, options.maxPlies);
+    if (rng.chance(25)) randomOpening();
+  }
+
+  // A resumed game: a few random stones, none making five.
+  void randomOpening() {
+    const int stones = rng.uniform(1, std::min(12, game.size * game.size / 4));
+    for (int i = 0; i < stones; ++i) {
+      std::vector<int> empty = game.emptyCells();
+      game.order.push_back(empty[static_cast<std::size_t>(rng.uniform(0, static_cast<int>(empty.size()) - 1))]);
+      if (game.lastMoveMadeFive()) game.order.pop_back();
+    }
+  }
+
+  // ---------------------------------------------------------------------
+  // Move requests
+  // ---------------------------------------------------------------------
+
+  Player& mover() { return players[game.order.size() % 2 == 0 ? blackPlayer : 1 - blackPlayer]; }
+
+  void takeBack(Player& player) {
+    send(player, rng.chance(50) ? "TAKEBACK" : "takeback " + cellText(player.record.back()));
+    expectReply(player, "OK", "TAKEBACK");
+    player.record.pop_back();
+  }
+
+  std::vector<std::string> boardBlock(const std::vector<BlockStone>& stones) {
+    std::vector<std::string> lines = {"BOARD"};
+    for (const BlockStone& stone : stones) {
+      const int opposingOwner = rng.chance(90) ? 2 : rng.chance(50) ? 0 : 3;
+      lines.push_back(cellText(stone.cell) + "," + std::to_string(stone.own ? 1 : opposingOwner));
+      if (rng.chance(3)) lines.push_back("");
+    }
+    static const char* const kDone[] = {"DONE", "done", "Done"};
+    lines.push_back(kDone[rng.uniform(0, 2)]);
+    return lines;
+  }
+
+  // A block the engine must refuse: the stone counts fit neither side.
+  std::vector<BlockStone> refusedBlock() {
+    std::vector<BlockStone> stones;
+    std::vector<int> empty = Game{game.size, {}}.emptyCells();
+    const int own = rng.uniform(2, 3);
+    for (int i = 0; i < own && i < static_cast<int>(empty.size()); ++i)
+      stones.push_back({empty[i * 7 % empty.size()], true});
+    // Distinct cells: 0, 7, 14 (mod the cell count) differ on every board of 25 cells or more.
+    return stones;
+  }
+
+  struct Request {
+    std::vector<std::string> lines;
+    std::vector<int> engineRecord;  // the record the decision runs on
+    bool refusedBlock = false;
+  };
+
+  Request chooseRequest(Player& player) {
+    Request request;
+    const std::vector<int>& order = game.order;
+    const std::size_t count = order.size();
+    if (rng.chance(3)) {
+      request.lines = boardBlock(refusedBlock());
+      request.refusedBlock = true;
+      ++stats.refusedBlocks;
+      return request;
+    }
+    const bool resume = rng.chance(8);
+    if (!resume && count == 0 && player.record.empty()) {
+      request.lines = {rng.chance(80) ? "BEGIN" : "begin"};
+      return request;
+    }
+    if (!resume && count > 0 && samePosition(player.record, order, count)) takeBack(player);
+    if (!resume && count > 0 && samePosition(player.record, order, count - 1)) {
+      request.lines = {"TURN " + cellText(order.back())};
+      request.engineRecord = order;
+      return request;
+    }
+    const std::vector<BlockStone> stones = blockForMover(game, rng);
+    request.lines = boardBlock(stones);
+    request.engineRecord = recordFromBlock(stones);
+    ++stats.boardBlocks;
+    return request;
+  }
+
+  // Asks the engine to move and checks its answer. Returns false when the
+  // engine was sent END while it thought and the match must end.
+  bool requestMove(Player& player) {
+    const Request request = chooseRequest(player);
+    for (const std::string& line : request.lines) send(player, line);
+    const auto sent = Clock::now();
+    ++stats.requests;
+    const int64_t budget = std::max<int64_t>(0, longestBudgetMs(player.settings));
+    const int64_t deadline = budget + options.marginMs;
+
+    // A stop at a random instant of the decision, or just after it.
+    std::optional<Clock::time_point> stopAt;
+    if (rng.chance(25)) stopAt = sent + std::chrono::milliseconds(rng.uniform(0, static_cast<int>(budget) + 30));
+    const std::string stopLine = rng.chance(80) ? "YXSTOP" : "yxstop";
+    bool junkSent = false;
+    if (rng.chance(10)) {
+      for (int i = rng.uniform(1, 3); i > 0; --i) send(player, junkLine(rng));
+      junkSent = true;
+      ++stats.junkLines;
+    }
+    const bool endWhileThinking = rng.chance(3);
+    if (endWhileThinking) {
+      send(player, "END");  // dropped while the engine thinks
+      ++stats.endsWhileThinking;
+    }
+
+    bool boardErrorSeen = false;
+    std::string moveLine;
+    for (;;) {
+      const auto now = Clock::now();
+      if (stopAt && now >= *stopAt) {
+        send(player, stopLine);
+        ++stats.stops;
+        stopAt.reset();
+      }
+      const int64_t waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - sent).count();
+      const int guard = static_cast<int>(std::max<int64_t>(1, deadline + options.hangMs - waited));
+      const int timeout =
+          stopAt ? static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(*stopAt - now).count()) + 1
+                 : guard;
+      auto line = receive(player, timeout);
+      if (!line && stopAt) continue;  // time to send the stop
+      if (!line) silent(player, "while a move was due", guard);
+      if (request.refusedBlock && !boardErrorSeen) {
+        if (*line != "ERROR Board error.")
+          throw Failure(player.name + ": '" + *line + "' instead of the block's refusal");
+        boardErrorSeen = true;
+        continue;
+      }
+      if (startsWith(*line, "MESSAGE ")) continue;
+      if (junkSent && startsWith(*line, "ERROR ")) continue;
+      moveLine = *line;
+      break;
+    }
+    const int64_t elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent).count();
+    stats.latestOverBudgetMs = std::max(stats.latestOverBudgetMs, elapsed - budget);
+    if (elapsed > deadline) {
+      throw Failure(player.name + ": move after " + std::to_string(elapsed) + " ms; budget " + std::to_string(budget) +
+                    " ms + margin " + std::to_string(options.marginMs) + " ms");
+    }
+    if (stopAt) {
+      send(player, stopLine);  // too late: an idle engine ignores it
+      ++stats.stops;
+    }
+    checkMove(player, moveLine, request.engineRecord);
+    if (!request.refusedBlock) game.order.push_back(player.record.back());
+    if (endWhileThinking) return false;
+    expectQuiet(player, junkSent);
+    return true;
+  }
+
+  void checkMove(Player& player, const std::string& line, const std::vector<int>& engineRecord) {
+    int x = 0, y = 0;
+    if (!parseMoveLine(line, x, y)) throw Failure(player.name + ": '" + line + "' where a move line was due");
+    if (x < 0 || x >= game.size || y < 0 || y >= game.size) {
+      throw Failure(player.name + ": move " + line + " off the " + std::to_string(game.size) + "x" +
+                    std::to_string(game.size) + " board");
+    }
+    const int cell = x + kGridWidth * y;
+    if (std::find(engineRecord.begin(), engineRecord.end(), cell) != engineRecord.end()) {
+      throw Failure(player.name + ": move " + line + " on an occupied cell");
+    }
+    player.record = engineRecord;
+    player.record.push_back(cell);
+  }
+
+  // ---------------------------------------------------------------------
+  // What happens between moves
+  // ---------------------------------------------------------------------
+
+  void junkWhileIdle() {
+    Player& player = players[rng.uniform(0, 1)];
+    for (int i = rng.uniform(1, 4); i > 0; --i) send(player, junkLine(rng));
+    ++stats.junkLines;
+    expectQuiet(player, true);
+  }
+
+  void changeSettings() {
+    Player& player = players[rng.uniform(0, 1)];
+    randomSettings(player);
+    ++stats.settingChanges;
+    expectQuiet(player, false);
+  }
+
+  // Takes back one or two plies; each engine takes back until its stones
+  // all stand in the game again.
+  void takebackPlies() {
+    const int plies = rng.uniform(1, 2);
+    if (static_cast<int>(game.order.size()) <= plies) return;
+    for (int i = 0; i < plies; ++i) game.order.pop_back();
+    for (Player& player : players) {
+      while (!player.record.empty() && !withinGame(player.record, game.order)) takeBack(player);
+    }
+    ++stats.takebacks;
+  }
+
+  void between() {
+    const int roll = rng.uniform(0, 99);
+    if (roll < 8) {
+      junkWhileIdle();
+    } else if (roll < 14) {
+      changeSettings();
+    } else if (roll < 20) {
+      takebackPlies();
+    } else if (roll < 23) {
+      ++stats.restarts;
+      newGame(false);
+    }
+  }
+
+  void finish() {
+    for (Player& player : players) {
+      if (rng.chance(20)) {
+        player.process->closeInput();  // end of input ends the engine as END does
+      } else {
+        send(player, rng.chance(80) ? "END" : "end");
+      }
+      const int status = player.process->waitExit(options.hangMs);
+      if (status != 0) {
+        throw Failure(player.name + (status < 0 ? ": still running after END (hang; killed)"
+                                                : ": exit status " + std::to_string(status) + " after END"));
+      }
+    }
+  }
+
+  void play() {
+    launch();
+    if (rng.chance(20)) {
+      send(players[0], "BEGIN");
+      expectReply(players[0], "ERROR No game started.", "BEGIN before any game");
+    }
+    newGame(true);
+    for (;;) {
+      const bool over = game.lastMoveMadeFive() || game.full() || static_cast<int>(game.order.size()) >= pliesLeft;
+      if (over) break;
+      if (!requestMove(mover())) break;
+      between();
+    }
+    finish();
+  }
+};
+
+[[noreturn]] void usage(const std::string& message) {
+  std::fprintf(stderr, "quenvik_stress: %s\n", message.c_str());
+  std::exit(2);
+}
+
+Options parseOptions(int argc, char** argv) {
+  Options options;
+  options.seed = static_cast<uint64_t>(Clock::now().time_since_epoch().count());
+  for (int i = 1; i < argc; ++i) {
+    const std::string name = argv[i];
+    if (name == "--verbose" || name == "--transcript") {
+      (name == "--verbose" ? options.verbose : options.transcript) = true;
+      continue;
+    }
+    if (i + 1 >= argc) usage("option " + name + " needs a value");
+    const std::string value = argv[++i];
+    try {
+      if (name == "--games") {
+        options.games = std::stoi(value);
+      } else if (name == "--seed") {
+        options.seed = std::stoull(value);
+      } else if (name == "--only-game") {
+        options.onlyGame = std::stoi(value);
+      } else if (name == "--margin-ms") {
+        options.marginMs = std::stoi(value);
+      } else if (name == "--hang-ms") {
+        options.hangMs = std::stoi(value);
+      } else if (name == "--max-plies") {
+        options.maxPlies = std::max(4, std::stoi(value));
+      } else if (name == "--engine") {
+        options.engine = value;
+      } else if (name == "--engine-a") {
+        options.engineA = value;
+      } else {
+        usage("unknown option " + name);
+      }
+    } catch (const std::logic_error&) {
+      usage("bad value '" + value + "' for " + name);
+    }
+  }
+  return options;
+}
+
+}  // namespace
+}  // namespace quenvik::stress
+
+int main(int argc, char** argv) {
+  using namespace quenvik::stress;
+  const Options options = parseOptions(argc, argv);
+  std::printf("stress: seed %llu, margin %d ms, engine %s\n", static_cast<unsigned long long>(options.seed),
+              options.marginMs, options.engine.c_str());
+  std::fflush(stdout);
+  Stats stats;
+  const int first = options.onlyGame >= 0 ? options.onlyGame : 0;
+  const int last = options.onlyGame >= 0 ? options.onlyGame + 1 : options.games;
+  for (int index = first; index < last; ++index) {
+    const uint64_t seed = gameSeed(options.seed, index);
+    Match match(options, stats, seed);
+    try {
+      match.play();
+    } catch (const Failure& failure) {
+      std::printf("stress: FAILED in game %d (run seed %llu, game seed %llu): %s\n", index,
+                  static_cast<unsigned long long>(options.seed), static_cast<unsigned long long>(seed), failure.what());
+      std::printf("stress: replay with --seed %llu --only-game %d; lines exchanged:\n",
+                  static_cast<unsigned long long>(options.seed), index);
+      for (const std::string& line : match.transcript) std::printf("  %s\n", line.c_str());
+      std::printf("%d passed, 1 failed\n", stats.games);
+      return 1;
+    }
+    ++stats.games;
+    if (options.transcript) {
+      for (const std::string& line : match.transcript) std::printf("  %s\n", line.c_str());
+    }
+    if (options.verbose) {
+      std::printf("stress: game %d: %dx%d, %zu stones, %lld ms\n", index, match.game.size, match.game.size,
+                  match.game.order.size(), match.msSinceStart());
+      std::fflush(stdout);
+    }
+  }
+  std::printf(
+      "stress: %d games, %d move requests (%d with YXSTOP, %d BOARD blocks, %d refused blocks, %d END while "
+      "thinking), %d takebacks, %d restarts, %d junk bursts, %d setting changes; latest reply %lld ms past its "
+      "budget\n",
+      stats.games, stats.requests, stats.stops, stats.boardBlocks, stats.refusedBlocks, stats.endsWhileThinking,
+      stats.takebacks, stats.restarts, stats.junkLines, stats.settingChanges,
+      static_cast<long long>(stats.latestOverBudgetMs));
+  std::printf("%d passed, 0 failed\n", stats.games);
+  return 0;
+}
