@@ -135,7 +135,7 @@ void deepen() {
     engine.timeBudget = budgetFor(stable ? kStableBudgetDivisor : kUnstableBudgetDivisor);
     engine.softStop = (clockMs() - engine.startTime.load() >= engine.timeBudget.load() / 3) ? 1 : 0;
 
-    if (d == 0 || engine.nodeCount >= 2 * d + 2) printIterationLine(d);
+    if (iterationLineDue(d, engine.nodeCount)) printIterationLine(d);
     flushOutput();
 
     if (engine.searchAborted.load() != 0) break;
