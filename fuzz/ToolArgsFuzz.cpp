@@ -1,8 +1,10 @@
 // Fuzz target: the analysis tool's argument and move parsers.
 //
-// The input is an argument list, one argument per line. A refusal must come
-// as a UsageError (any other exception ends the run as a crash); an accepted
-// position must set the engine up with exactly the stones it names.
+// The input is a command line, one argument per line: a subcommand name and
+// its arguments. A refusal must come as a UsageError (any other exception
+// ends the run as a crash); an accepted position must set the engine up with
+// exactly the stones it names. The cheap subcommands run whole, as main
+// would run them.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 
 #include "core/EngineState.h"
 #include "think/LargeStack.h"
+#include "tools/quenvik/Commands.h"
 #include "tools/quenvik/ToolArgs.h"
 
 namespace {
@@ -20,7 +23,15 @@ using namespace quenvik;
 using quenvik::tool::UsageError;
 
 // The options the subcommands take besides --size, --rule and --moves.
-const std::set<std::string> kExtraOptions = {"cell", "depth", "nodes", "attacker", "request", "ms", "colour"};
+const std::set<std::string> kExtraOptions = {"cell", "nodes", "time", "depth", "attacker"};
+
+// Subcommands that finish quickly on any position; the searching ones run
+// for as long as their arguments ask.
+struct Subcommand {
+  const char* name;
+  int (*run)(const tool::Args&);
+};
+constexpr Subcommand kQuickSubcommands[] = {{"forbidden", tool::commandForbidden}, {"patterns", tool::commandPatterns}};
 
 [[noreturn]] void fail(const char* what) {
   std::fprintf(stderr, "fuzz_tool_args: %s\n", what);
@@ -73,13 +84,34 @@ void checkSetUp(const tool::Position& position) {
   }
 }
 
+void runSubcommand(const std::vector<std::string>& commandLine) {
+  const tool::Args args(commandLine.begin() + 1, commandLine.end());
+  for (const Subcommand& subcommand : kQuickSubcommands) {
+    if (commandLine.front() != subcommand.name) continue;
+    try {
+      if (subcommand.run(args) != 0) fail("a subcommand failed without a UsageError");
+    } catch (const UsageError&) {
+    }
+  }
+}
+
 }  // namespace
 
+// Subcommands print their results: into the void.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  if (std::freopen("/dev/null", "w", stdout) == nullptr) fail("cannot silence standard output");
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::vector<std::string> args = splitArguments(data, size);
-  try {
-    tool::parseCell(args.front());
-  } catch (const UsageError&) {
+  const std::vector<std::string> commandLine = splitArguments(data, size);
+  runSubcommand(commandLine);
+  const std::vector<std::string> args(commandLine.begin() + 1, commandLine.end());
+  for (const std::string& arg : args) {
+    try {
+      tool::parseCell(arg);
+    } catch (const UsageError&) {
+    }
   }
   tool::ToolArgs parsed;
   try {
