@@ -506,7 +506,8 @@ Options parseOptions(int argc, char** argv) {
       } else if (name == "--hang-ms") {
         options.hangMs = std::stoi(value);
       } else if (name == "--max-plies") {
-        options.maxPlies = std::max(4, std::stoi(value));
+        // A BOARD block holds at most 226 stones; games stay below that.
+        options.maxPlies = std::clamp(std::stoi(value), 4, 200);
       } else if (name == "--engine") {
         options.engine = value;
       } else if (name == "--engine-a") {
