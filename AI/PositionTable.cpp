@@ -16,8 +16,8 @@ const TableEntry* tableLookup(uint64_t key) {
 void tableStore(uint64_t key, int score, int bound, int depth, int priority, int move) {
   TableBucket& bucket = engine.positionTable[key & kTableIndexMask];
   const TableEntry& first = bucket.slot[0];
-  TableEntry& target = (first.bound != EmptySlot && static_cast<int>(first.priority) > priority) ? bucket.slot[1]
-                                                                                                      : bucket.slot[0];
+  TableEntry& target =
+      (first.bound != EmptySlot && static_cast<int>(first.priority) > priority) ? bucket.slot[1] : bucket.slot[0];
   target.key = key;
   target.score = static_cast<int16_t>(score);
   target.bound = static_cast<uint8_t>(bound);
