@@ -1,0 +1,387 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "AI/AIx.h"
+#include "AI/PositionTable.h"
+#include "AI/SearchTables.h"
+#include "core/EngineState.h"
+#include "frontend/GameRecord.h"
+
+namespace quenvik {
+namespace {
+
+TEST(SearchTables, EntriesMatchTheWeights) {
+  EXPECT_EQ(candidateAttack[0], -100000);
+  EXPECT_EQ(candidateAttack[3], 0);
+  EXPECT_EQ(candidateAttack[6], 2);
+  EXPECT_EQ(candidateAttack[15], 8);
+  EXPECT_EQ(candidateAttack[21], 10);
+  EXPECT_EQ(candidateAttack[36], 20);
+  EXPECT_EQ(candidateAttack[45], 100);
+  EXPECT_EQ(candidateAttack[46], 12);
+  EXPECT_EQ(candidateAttack[55], 100);
+  EXPECT_EQ(candidateAttack[63], 26);
+  EXPECT_EQ(candidateAttack[64], 3000);
+  EXPECT_EQ(candidateAttack[66], 4000);
+  EXPECT_EQ(candidateAttack[67], 6000);
+  EXPECT_EQ(candidateAttack[78], 6000);
+  EXPECT_EQ(candidateAttack[79], 1000000);
+  EXPECT_EQ(candidateAttack[91], 1000000);
+
+  EXPECT_EQ(candidateDefence[0], 100);
+  EXPECT_EQ(candidateDefence[10], 0);
+  EXPECT_EQ(candidateDefence[15], 2);
+  EXPECT_EQ(candidateDefence[29], 1);
+  EXPECT_EQ(candidateDefence[33], 2);
+  EXPECT_EQ(candidateDefence[45], 27);
+  EXPECT_EQ(candidateDefence[54], 28);
+  EXPECT_EQ(candidateDefence[55], 29);
+  EXPECT_EQ(candidateDefence[63], 12);
+  EXPECT_EQ(candidateDefence[64], 1200);
+  EXPECT_EQ(candidateDefence[65], 1201);
+  EXPECT_EQ(candidateDefence[66], 1400);
+  EXPECT_EQ(candidateDefence[71], 1501);
+  EXPECT_EQ(candidateDefence[75], 1506);
+  EXPECT_EQ(candidateDefence[77], 1511);
+  EXPECT_EQ(candidateDefence[78], 2000);
+  EXPECT_EQ(candidateDefence[79], 50000);
+  EXPECT_EQ(candidateDefence[91], 50000);
+
+  // Only a five point of the side to move reaches the immediate-five score,
+  // and no defence value lifts a cell forbidden to Black above zero.
+  for (int own = 0; own <= kMaxRank; ++own) {
+    for (int opp = 0; opp <= kMaxRank; ++opp) {
+      const int score = candidateAttack[own] + candidateDefence[opp];
+      EXPECT_EQ(score >= 500000, own >= 79) << own << " " << opp;
+      if (own == 0) {
+        EXPECT_LT(score, 0) << opp;
+      }
+    }
+  }
+}
+
+// A hand-made pattern state: the snapshot equals the board, so the search's
+// own update at the root recomputes nothing and the ranks and levels set here
+// are what it reads. Every cell starts at rank 1 (worth nothing either way).
+class HandMadeSearch : public ::testing::Test {
+ protected:
+  static constexpr int kN = 15;
+  static constexpr double kDepth = 2.5;
+
+  void SetUp() override {
+    engine.exactFive = 0;
+    engine.renju = 0;
+    engine.boardSize = kN;
+    engine.stoneCount = 0;
+    engine.recordCount = 0;
+    std::memset(engine.board, 0, sizeof engine.board);
+    std::memset(&engine.patterns, 0, sizeof engine.patterns);
+    engine.forbiddenCheckList.clear();
+    engine.previousForbiddenCheckList.clear();
+    for (auto& colour : engine.patterns.cellRank)
+      for (auto& row : colour)
+        for (int32_t& r : row) r = 1;
+    for (auto& colour : engine.patterns.patternCodes)
+      for (auto& row : colour)
+        for (auto& cell : row)
+          for (int32_t& c : cell) c = patternCode(OneOpen, 1);
+    seedRandom(kMainThreadSeed);
+    makeGameKeys();
+    clearPositionTable();
+    engine.nodeLimit = 0;
+    engine.stopFlag = 0;
+    // Black (7, 7) and White (7, 9): Black to move.
+    place(7, 7, kBlack);
+    place(7, 9, kWhite);
+  }
+
+  static void place(int a, int b, int32_t colour) {
+    engine.board[a][b] = colour;
+    engine.patterns.cellStateMap[a][b] = colour;
+    engine.stoneCount += 1;
+    engine.recordCount = engine.stoneCount;
+  }
+  static void setCell(int32_t colour, int a, int b, int rank, int level) {
+    engine.patterns.cellRank[colourIndex(colour)][a][b] = rank;
+    engine.patterns.cellLevel[colourIndex(colour)][a][b] = level;
+  }
+  static int move(int a, int b) { return moveNumberOf(a, b, kN); }
+
+  // The state the root decision sets before an iteration; every empty cell a
+  // root candidate.
+  static void prepareRoot() {
+    std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
+    engine.rootCandidateCount = 0;
+    for (int a = 0; a < kN; ++a) {
+      for (int b = 0; b < kN; ++b) {
+        if (engine.board[a][b] != kEmpty) continue;
+        engine.rootCandidates[a][b] = 1;
+        engine.rootCandidateCount += 1;
+      }
+    }
+    engine.positionKey = computePositionKey();
+    engine.bestScore = 0;
+    engine.bestMove = -1;
+    engine.nodeCount = 0;
+    engine.nodeLimitHit = 0;
+    engine.searchAborted = 0;
+    engine.plyIndex = 0;
+    engine.selDepth = 0;
+    engine.referenceWidth = 60;
+    engine.widthNumerator = 1;
+    engine.widthDenominator = 1;
+  }
+
+  // One call, checking that the board and the counters come back unchanged.
+  static SearchResult search(double depth, int alpha = -kWinScore, int beta = kWinScore, int isRoot = 1) {
+    int32_t board[kGridWidth][kGridWidth];
+    std::memcpy(board, engine.board, sizeof board);
+    const int32_t stones = engine.stoneCount;
+    const uint64_t key = engine.positionKey;
+    const int32_t ply = engine.plyIndex;
+    const SearchResult result = principalSearch(60, depth, alpha, beta, 1, isRoot, 0);
+    EXPECT_EQ(std::memcmp(board, engine.board, sizeof board), 0);
+    EXPECT_EQ(engine.stoneCount, stones);
+    EXPECT_EQ(engine.positionKey, key);
+    EXPECT_EQ(engine.plyIndex, ply);
+    return result;
+  }
+  static SearchResult rootSearch(double depth = kDepth) {
+    prepareRoot();
+    return search(depth);
+  }
+};
+
+#define EXPECT_RESULT(result, expectedScore, expectedMove) \
+  do {                                                     \
+    const SearchResult r_ = (result);                      \
+    EXPECT_EQ(r_.score, expectedScore);                    \
+    EXPECT_EQ(r_.move, expectedMove);                      \
+  } while (0)
+
+TEST_F(HandMadeSearch, ImmediateFiveTakesTheFirstFivePointAndIsStored) {
+  setCell(kBlack, 6, 7, 80, 6);  // MoveNumber 111
+  setCell(kBlack, 7, 6, 79, 6);  // MoveNumber 97: first in MoveNumber order
+  EXPECT_RESULT(rootSearch(), 20000, move(7, 6));
+  EXPECT_EQ(engine.nodeCount, 1);
+  const TableEntry* entry = tableLookup(engine.positionKey);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->bound, Exact);
+  EXPECT_EQ(entry->score, 20000);
+  EXPECT_EQ(entry->depth, 2);
+  EXPECT_EQ(entry->priority, 22);  // 10 * 2 moves + 2.5
+  EXPECT_EQ(entry->move, move(7, 6));
+
+  // Deeper in the tree the win is worth 20000 less the ply.
+  clearPositionTable();
+  prepareRoot();
+  engine.plyIndex = 3;
+  EXPECT_RESULT(search(kDepth, -kWinScore, kWinScore, 0), 19997, move(7, 6));
+}
+
+TEST_F(HandMadeSearch, FivePointThatIsTheHashMoveYieldsToTheNextOne) {
+  setCell(kBlack, 6, 7, 80, 6);
+  setCell(kBlack, 7, 6, 79, 6);
+  prepareRoot();
+  tableStore(engine.positionKey, 0, UpperBound, 0, 0, move(7, 6));  // too shallow: only its move is used
+  EXPECT_RESULT(search(kDepth), 20000, move(6, 7));
+  // With no other five point the node ends as a win with the hash move.
+  clearPositionTable();
+  setCell(kBlack, 6, 7, 1, 0);
+  prepareRoot();
+  tableStore(engine.positionKey, 0, UpperBound, 0, 0, move(7, 6));
+  EXPECT_RESULT(search(kDepth), 20000, move(7, 6));
+}
+
+TEST_F(HandMadeSearch, StraightFourWinsWithoutSearchingOrStoring) {
+  setCell(kBlack, 6, 7, 67, 5);  // straight four: key 6000
+  setCell(kBlack, 7, 6, 45, 3);  // open three: key 100
+  EXPECT_RESULT(rootSearch(), 20000, move(6, 7));
+  EXPECT_EQ(engine.nodeCount, 1);
+  EXPECT_EQ(tableLookup(engine.positionKey), nullptr);
+}
+
+// Which children a search visited, seen through the leaf entries they stored.
+bool childStored(int m) { return tableLookup(engine.positionKey ^ engine.stoneKeys[0][m]) != nullptr; }
+
+TEST_F(HandMadeSearch, AgainstAFivePointOnlyTheBestKeyedCandidateIsSearched) {
+  setCell(kBlack, 6, 7, 67, 5);  // own straight four, but the opponent has a five point
+  setCell(kBlack, 7, 6, 45, 3);
+  setCell(kWhite, 5, 5, 79, 6);  // the block: 50000
+  SearchResult result = rootSearch(1.0);
+  EXPECT_EQ(result.move, move(5, 5));
+  EXPECT_EQ(engine.nodeCount, 2);
+  EXPECT_TRUE(childStored(move(5, 5)));
+  // A hash move outranks the block; without the block White wins at ply 1.
+  clearPositionTable();
+  prepareRoot();
+  tableStore(engine.positionKey, 0, LowerBound, 0, 0, move(7, 6));
+  result = search(1.0);
+  EXPECT_RESULT(result, -20001, -1);  // -2 for the open three, less White's 19999
+  EXPECT_EQ(engine.nodeCount, 2);
+  EXPECT_TRUE(childStored(move(7, 6)));
+  EXPECT_FALSE(childStored(move(5, 5)));
+}
+
+TEST_F(HandMadeSearch, RootWithOneOrNoCandidateAnswersAtOnce) {
+  setCell(kBlack, 7, 6, 45, 3);
+  setCell(kBlack, 6, 7, 45, 3);
+  prepareRoot();
+  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
+  engine.rootCandidates[9][3] = 1;
+  engine.rootCandidateCount = 1;
+  engine.bestScore = 77;
+  EXPECT_RESULT(search(kDepth), 77, move(9, 3));
+  EXPECT_EQ(engine.searchAborted, 1);
+
+  prepareRoot();
+  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
+  engine.rootCandidateCount = 0;
+  EXPECT_RESULT(search(kDepth), -20000, -1);
+  EXPECT_EQ(engine.searchAborted, 1);
+}
+
+TEST_F(HandMadeSearch, TableAndWinsComeBeforeTheRootShortcut) {
+  setCell(kBlack, 6, 7, 79, 6);
+  prepareRoot();
+  engine.rootCandidateCount = 0;
+  EXPECT_RESULT(search(kDepth), 20000, move(6, 7));  // the five point, though no cell is a root candidate
+  EXPECT_EQ(engine.searchAborted, 0);
+
+  setCell(kBlack, 6, 7, 67, 5);
+  clearPositionTable();
+  prepareRoot();
+  engine.rootCandidateCount = 1;
+  EXPECT_RESULT(search(kDepth), 20000, move(6, 7));
+
+  setCell(kBlack, 6, 7, 45, 3);
+  prepareRoot();
+  engine.rootCandidateCount = 1;
+  tableStore(engine.positionKey, 321, Exact, 2, 0, move(2, 2));
+  EXPECT_RESULT(search(kDepth), 321, move(2, 2));
+  EXPECT_EQ(engine.searchAborted, 0);
+}
+
+TEST_F(HandMadeSearch, DepthZeroIsALeafWithTheClampedEvaluation) {
+  // Quiet: both sides' cells are worth the same and both stones have eight
+  // live neighbours, so White (who has just moved) is worth -20: Black +20.
+  EXPECT_RESULT(rootSearch(0.0), 20, -1);
+  const TableEntry* entry = tableLookup(engine.positionKey);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->bound, Exact);
+  EXPECT_EQ(entry->depth, 0);
+  EXPECT_EQ(entry->priority, 20);
+  EXPECT_EQ(entry->move, -1);
+  EXPECT_EQ(engine.nodeCount, 1);
+
+  // Black, to move, has a five point: a win at this ply.
+  clearPositionTable();
+  setCell(kBlack, 3, 3, 79, 6);
+  EXPECT_RESULT(rootSearch(-0.5), 20000, -1);
+  clearPositionTable();
+  prepareRoot();
+  engine.plyIndex = 4;
+  EXPECT_RESULT(search(-0.5, -kWinScore, kWinScore, 0), 19996, -1);
+
+  // White has a five point that Black may not block under Renju: a loss.
+  clearPositionTable();
+  setCell(kBlack, 3, 3, 0, 0);
+  setCell(kWhite, 3, 3, 79, 6);
+  engine.renju = 1;
+  prepareRoot();
+  engine.plyIndex = 4;
+  EXPECT_RESULT(search(0.0, -kWinScore, kWinScore, 0), -19996, -1);
+}
+
+TEST_F(HandMadeSearch, CellForbiddenToBlackIsNeverACandidate) {
+  engine.renju = 1;
+  setCell(kBlack, 6, 7, 0, 0);
+  setCell(kWhite, 6, 7, 79, 6);  // White's five point: worth 50000 as a block
+  EXPECT_RESULT(rootSearch(), -20001, -1);
+  EXPECT_EQ(engine.nodeCount, 1);
+  // No move at all is a decided score: stored as exact, ten plies deeper.
+  const TableEntry* entry = tableLookup(engine.positionKey);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->bound, Exact);
+  EXPECT_EQ(entry->depth, 12);
+  EXPECT_EQ(entry->score, -20001);
+}
+
+// The first move searched, seen through a node limit that stops the search
+// at its second child (the children are leaves).
+TEST_F(HandMadeSearch, EqualKeysAreOrderedByFreedomThenByPosition) {
+  const auto firstSearched = [] {
+    clearPositionTable();
+    prepareRoot();
+    engine.nodeLimit = 2;
+    const SearchResult result = search(0.2);
+    engine.nodeLimit = 0;
+    EXPECT_EQ(engine.stopFlag, 1);
+    EXPECT_EQ(engine.nodeLimitHit, 1);
+    engine.stopFlag = 0;
+    return result.move;
+  };
+  setCell(kBlack, 4, 7, 45, 3);   // MoveNumber 109
+  setCell(kBlack, 10, 7, 45, 3);  // MoveNumber 115
+  EXPECT_EQ(firstSearched(), move(4, 7));
+  // A White stone next to the first cell takes away some of its freedom.
+  place(3, 6, kWhite);
+  place(0, 14, kBlack);
+  EXPECT_EQ(firstSearched(), move(10, 7));
+  // ... and one next to the second cell evens it out again.
+  place(11, 8, kWhite);
+  place(14, 0, kBlack);
+  EXPECT_EQ(firstSearched(), move(4, 7));
+  // A higher key beats any freedom.
+  setCell(kBlack, 4, 7, 44, 3);
+  EXPECT_EQ(firstSearched(), move(10, 7));
+}
+
+TEST_F(HandMadeSearch, StopIsSeenAtEntryAndNeverLowered) {
+  setCell(kBlack, 7, 6, 45, 3);
+  setCell(kBlack, 6, 7, 45, 3);
+  prepareRoot();
+  engine.stopFlag = 2;
+  EXPECT_RESULT(search(kDepth), 0, -1);
+  EXPECT_EQ(engine.searchAborted, 1);
+  EXPECT_EQ(engine.nodeCount, 0);
+
+  // The node limit raises the stop only from 0: a timer's 2 stays.
+  prepareRoot();
+  engine.nodeLimit = 1;
+  engine.nodeCount = 5;
+  EXPECT_RESULT(search(kDepth), 0, -1);
+  EXPECT_EQ(engine.stopFlag, 2);
+  EXPECT_EQ(engine.nodeLimitHit, 1);
+
+  prepareRoot();
+  engine.stopFlag = 0;
+  engine.nodeLimit = 1;
+  EXPECT_RESULT(search(kDepth), 0, -1);  // the root itself counts as node 1
+  EXPECT_EQ(engine.nodeCount, 1);
+  EXPECT_EQ(engine.stopFlag, 1);
+  engine.nodeLimit = 0;
+  engine.stopFlag = 0;
+}
+
+TEST_F(HandMadeSearch, BoundEntriesCutOffOutsideTheWindow) {
+  setCell(kBlack, 7, 6, 45, 3);
+  prepareRoot();
+  engine.plyIndex = 2;
+  tableStore(engine.positionKey, 50, UpperBound, 3, 0, move(7, 6));
+  EXPECT_RESULT(search(kDepth, 60, 100, 0), 50, -1);
+  EXPECT_EQ(engine.nodeCount, 1);
+  tableStore(engine.positionKey, 150, LowerBound, 3, 0, move(7, 6));
+  EXPECT_RESULT(search(kDepth, 60, 100, 0), 150, -1);
+  // An entry searched less deep than asked only lends its move. Here the
+  // child has no candidate at all (-20001), so the move scores 20001 less
+  // the open three's offset of 2.
+  tableStore(engine.positionKey, 150, LowerBound, 1, 0, move(7, 6));
+  engine.nodeCount = 0;
+  EXPECT_RESULT(search(kDepth, 60, 100, 0), 19999, move(7, 6));
+  EXPECT_EQ(engine.nodeCount, 2);
+}
+
+}  // namespace
+}  // namespace quenvik
