@@ -5,6 +5,8 @@
 #include "Value/EvalTables.h"
 #include "Value/ValueW.h"
 #include "core/EngineState.h"
+#include "rules/Patterns.h"
+#include "tests/unit/SearchPositionText.h"
 
 namespace quenvik {
 namespace {
@@ -241,6 +243,139 @@ TEST_F(FourThreeEvaluation, CellWithoutACompletionPointIsPassedOver) {
   setRank(kBlack, 7, 6, kQuietRank);
   setRank(kBlack, 2, 2, 65);
   EXPECT_NEAR(evaluateChecked(kWhite), quiet - 39.5, 1e-9);
+}
+
+}  // namespace
+}  // namespace quenvik
+
+namespace quenvik {
+namespace {
+
+using test::Rule;
+using test::setUpPositionText;
+
+// The same evaluation, on pattern states computed from real boards.
+TEST(EvaluationOnPositions, TwoFivePointsOfTheSideThatHasJustMovedWin) {
+  setUpPositionText({"x.............x",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...oooo........",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "x.............x"});
+  ASSERT_EQ(sideToMove(), kBlack);
+  // Black blocks (7, 2), the first five point rows first; White still has (7, 7).
+  EXPECT_EQ(evaluatePosition(kWhite), 15000.0);
+}
+
+TEST(EvaluationOnPositions, ForcedBlockContinuesFromTheBlockedPosition) {
+  setUpPositionText({"x.............x",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "..xoooo........",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "x..............o"});
+  ASSERT_EQ(sideToMove(), kBlack);
+  const double value = evaluatePosition(kWhite);
+  EXPECT_EQ(engine.board[7][7], kEmpty);
+  EXPECT_EQ(engine.stoneCount, 8);
+  // The value is minus the value of the position with Black on (7, 7), for Black.
+  engine.board[7][7] = kBlack;
+  engine.stoneCount += 1;
+  updatePatterns();
+  const double blocked = evaluatePosition(kBlack);
+  EXPECT_EQ(value, -blocked);
+  EXPECT_GT(value, -1000.0);
+  EXPECT_LT(value, 1000.0);
+}
+
+// White's five point (7, 7) would give Black six in a row down column 7.
+const std::vector<std::string> kBlockMakesSix = {"o.............o",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 ".......x.......",  //
+                                                 ".......x.......",  //
+                                                 ".......x.......",  //
+                                                 "..xoooo........",  //
+                                                 ".......x.......",  //
+                                                 ".......x.......",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 "..............."};
+
+TEST(EvaluationOnPositions, RenjuForbiddenBlockLosesForBlack) {
+  setUpPositionText(kBlockMakesSix, Rule::Renju);
+  ASSERT_EQ(sideToMove(), kBlack);
+  ASSERT_EQ(engine.patterns.cellRank[0][7][7], 0);
+  EXPECT_EQ(evaluatePosition(kWhite), 15000.0);
+  // Without Renju Black blocks there and the game goes on.
+  setUpPositionText(kBlockMakesSix, Rule::Free);
+  EXPECT_LT(evaluatePosition(kWhite), 15000.0);
+}
+
+// Black to move has a four-three at (7, 6): the four 3..6 along row 7, closed
+// by White at (7, 2), and the three down column 6.
+TEST(EvaluationOnPositions, FourThreeWinsUnlessTheBlockMakesAFour) {
+  setUpPositionText({"o.............o",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "..oxxx.........",  //
+                     "......x........",  //
+                     "......x........",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "o.............o"});
+  ASSERT_EQ(sideToMove(), kBlack);
+  ASSERT_EQ(evalThreat[engine.patterns.cellRank[0][7][6]], 65575.5);
+  EXPECT_EQ(evaluatePosition(kWhite), -15000.0);
+
+  // White stones under the block point (7, 7) make the block a four.
+  setUpPositionText({"o..............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "..oxxx.........",  //
+                     "......xo.......",  //
+                     "......xo.......",  //
+                     ".......o.......",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "..............."});
+  ASSERT_EQ(sideToMove(), kBlack);
+  ASSERT_EQ(evalThreat[engine.patterns.cellRank[0][7][6]], 65575.5);
+  const double value = evaluatePosition(kWhite);
+  EXPECT_GT(value, -1000.0);
+  EXPECT_LT(value, 1000.0);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "AI/SearchTables.h"
 #include "core/EngineState.h"
 #include "frontend/GameRecord.h"
+#include "tests/unit/SearchPositionText.h"
+#include "think/LargeStack.h"
 
 namespace quenvik {
 namespace {
@@ -381,6 +383,211 @@ TEST_F(HandMadeSearch, BoundEntriesCutOffOutsideTheWindow) {
   search(kDepth, 60, 100, 0);
   EXPECT_GT(engine.nodeCount, 1);
   EXPECT_TRUE(childStored(move(7, 6)));
+}
+
+}  // namespace
+}  // namespace quenvik
+
+namespace quenvik {
+namespace {
+
+using test::prepareSearchRoot;
+using test::Rule;
+using test::setUpPositionText;
+
+SearchResult searchRoot(double depth) { return principalSearch(60, depth, -kWinScore, kWinScore, 1, 1, 0); }
+
+// Twelve moves of a quiet opening, Black to move.
+const std::vector<std::string> kMiddleGame = {"...............",  //
+                                              "...............",  //
+                                              "...............",  //
+                                              "...............",  //
+                                              "...............",  //
+                                              "........x......",  //
+                                              ".......o.x.....",  //
+                                              ".......xo.o....",  //
+                                              ".......xox.....",  //
+                                              "......x..o.....",  //
+                                              ".......o.......",  //
+                                              "...............",  //
+                                              "...............",  //
+                                              "...............",  //
+                                              "..............."};
+
+TEST(PrincipalSearchOnPositions, EverySearchLeavesTheStateAsItFoundIt) {
+  for (Rule rule : {Rule::Free, Rule::Exact, Rule::Renju}) {
+    for (double depth : {1.0, 2.0, 3.0}) {
+      setUpPositionText(kMiddleGame, rule);
+      prepareSearchRoot();
+      PatternState patterns;
+      std::memcpy(&patterns, &engine.patterns, sizeof patterns);
+      int32_t board[kGridWidth][kGridWidth];
+      std::memcpy(board, engine.board, sizeof board);
+      const uint64_t key = engine.positionKey;
+      const SearchResult result = searchRoot(depth);
+      EXPECT_EQ(std::memcmp(board, engine.board, sizeof board), 0);
+      EXPECT_EQ(std::memcmp(&patterns, &engine.patterns, sizeof patterns), 0);
+      EXPECT_EQ(engine.stoneCount, 12);
+      EXPECT_EQ(engine.positionKey, key);
+      EXPECT_EQ(engine.plyIndex, 0);
+      EXPECT_EQ(engine.searchAborted, 0);
+      ASSERT_GE(result.move, 0);
+      EXPECT_EQ(engine.board[moveRow(result.move, 15)][moveColumn(result.move, 15)], kEmpty);
+      EXPECT_GT(engine.selDepth, 0);
+    }
+  }
+}
+
+TEST(PrincipalSearchOnPositions, SameSearchTwiceCountsTheSameAndThenHitsTheTable) {
+  setUpPositionText(kMiddleGame);
+  prepareSearchRoot();
+  const SearchResult first = searchRoot(3.0);
+  const int nodes = engine.nodeCount;
+  EXPECT_GT(nodes, 100);
+
+  setUpPositionText(kMiddleGame);  // a new game clears the table
+  prepareSearchRoot();
+  const SearchResult again = searchRoot(3.0);
+  EXPECT_EQ(engine.nodeCount, nodes);
+  EXPECT_EQ(again.score, first.score);
+  EXPECT_EQ(again.move, first.move);
+
+  // The root's own entry answers the same search at once.
+  prepareSearchRoot();
+  const SearchResult cached = searchRoot(3.0);
+  EXPECT_EQ(engine.nodeCount, 1);
+  EXPECT_EQ(cached.score, first.score);
+  EXPECT_EQ(cached.move, first.move);
+}
+
+TEST(PrincipalSearchOnPositions, NodeLimitStopsAtExactlyTheLimit) {
+  setUpPositionText(kMiddleGame);
+  prepareSearchRoot();
+  engine.nodeLimit = 40;
+  engine.bestScore = 55;
+  engine.bestMove = 3;
+  const SearchResult result = searchRoot(3.0);
+  EXPECT_EQ(engine.nodeCount, 40);
+  EXPECT_EQ(engine.stopFlag, 1);
+  EXPECT_EQ(engine.nodeLimitHit, 1);
+  EXPECT_EQ(engine.searchAborted, 1);
+  EXPECT_EQ(engine.plyIndex, 0);
+  EXPECT_EQ(engine.stoneCount, 12);
+  // Stopped inside its first move, the root hands back the last iteration's result.
+  EXPECT_EQ(result.score, 55);
+  EXPECT_EQ(result.move, 3);
+}
+
+TEST(PrincipalSearchOnPositions, FivesAndFoursOnTheBoard) {
+  // Black to move completes five at (7, 7), the first five point.
+  setUpPositionText({"o..............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...xxxx........",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "o.o.o.........."});
+  prepareSearchRoot();
+  SearchResult result = searchRoot(3.0);
+  EXPECT_EQ(result.score, 20000);
+  EXPECT_EQ(result.move, moveNumberOf(7, 2, 15));
+  EXPECT_EQ(engine.nodeCount, 1);
+
+  // White to move must block Black's four at (7, 7).
+  setUpPositionText({"o..............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "..oxxxx........",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "...............",  //
+                     "o.............x"});
+  prepareSearchRoot();
+  result = searchRoot(2.0);
+  EXPECT_EQ(result.move, moveNumberOf(7, 7, 15));
+  EXPECT_GT(result.score, -15000);
+}
+
+// White has two open threes; Black, to move, can stop only one.
+const std::vector<std::string> kTwoOpenThrees = {"x.............x",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 ".....ooo.......",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 "...........o...",  //
+                                                 "...........o...",  //
+                                                 "...........o...",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 "...............",  //
+                                                 "x......x.....xx"};
+
+TEST(PrincipalSearchOnPositions, StoppedRootAfterLostMovesAnswersTheMoveCutShort) {
+  setUpPositionText(kTwoOpenThrees);
+  ASSERT_EQ(sideToMove(), kBlack);
+  prepareSearchRoot();
+  // Black can stop one three only: every move loses at once, when White makes
+  // a straight four, so no move raises alpha.
+  const SearchResult full = searchRoot(2.0);
+  EXPECT_EQ(full.score, -20000);
+  EXPECT_EQ(full.move, -1);
+  ASSERT_GE(engine.nodeCount, 3);
+
+  // Node 2 is the first root move, node 3 would be the second: a limit of 2
+  // stops the root at its second move, with a lost one behind it.
+  setUpPositionText(kTwoOpenThrees);
+  prepareSearchRoot();
+  engine.nodeLimit = 2;
+  engine.bestScore = 55;
+  engine.bestMove = 3;
+  const SearchResult stopped = searchRoot(2.0);
+  EXPECT_EQ(stopped.score, -20000);
+  ASSERT_GE(stopped.move, 0);
+  EXPECT_NE(stopped.move, 3);
+  EXPECT_EQ(engine.board[moveRow(stopped.move, 15)][moveColumn(stopped.move, 15)], kEmpty);
+  EXPECT_EQ(engine.nodeCount, 2);
+}
+
+// A 20 x 20 board whose odd rows are filled so that no column or diagonal
+// can ever hold five: play lives on the even rows alone, threats are one
+// line deep and both sides can always answer them, so a one-move-wide search
+// follows a single line until the last snapshot slot.
+std::vector<std::string> stripedBoard() {
+  std::vector<std::string> rows(20, std::string(20, '.'));
+  for (int a = 1; a < 20; a += 2) {
+    for (int b = 0; b < 20; ++b) rows[a][b] = ((a - 1) / 2 + b) % 2 == 0 ? 'x' : 'o';
+  }
+  return rows;
+}
+
+TEST(PrincipalSearchOnPositions, ForcedLineEndsInALeafAtPly99) {
+  setUpPositionText(stripedBoard());
+  prepareSearchRoot();
+  SearchResult result{0, -1};
+  runOnSearchStack([&] { result = principalSearch(1, 12.0, -kWinScore, kWinScore, 1, 1, 0); });
+  EXPECT_EQ(engine.selDepth, 99);
+  EXPECT_EQ(engine.nodeCount, 100);
+  EXPECT_EQ(engine.plyIndex, 0);
+  EXPECT_EQ(engine.stoneCount, 200);
+  EXPECT_GE(result.move, 0);
 }
 
 }  // namespace
