@@ -153,15 +153,14 @@ void addThreeDefenceBonus(NodeData& node, int threatCell, int32_t opponent) {
 
 int storePriority(double depth) { return static_cast<int>(10 * engine.recordCount + depth); }
 
-// Depth lost by every move of a node that searches n moves.
-double baseReduction(int n) {
-  return std::max(0.0, (1.0 - kReductionWeight) + kReductionWeight * std::log(static_cast<double>(n)) /
-                                                      std::log(static_cast<double>(engine.referenceWidth)));
-}
-
 SearchResult result(int score, int move) { return {static_cast<int16_t>(score), static_cast<int16_t>(move)}; }
 
 }  // namespace
+
+double baseReduction(int moves, int referenceWidth) {
+  return std::max(0.0, (1.0 - kReductionWeight) + kReductionWeight * std::log(static_cast<double>(moves)) /
+                                                      std::log(static_cast<double>(referenceWidth)));
+}
 
 SearchResult principalSearch(int width, double depth, int alpha, int beta, int parity, int isRoot, int lateMoveCount) {
   // Node budget: raise the stop once, and never lower a stop the timer has set.
@@ -318,7 +317,7 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
   int bound = UpperBound;
   bool pvFound = false;
   const int moves = std::min(node.count, width);
-  const double r0 = moves >= 1 ? baseReduction(moves) : 0.0;
+  const double r0 = moves >= 1 ? baseReduction(moves, engine.referenceWidth) : 0.0;
   const int childWidth = std::min(width * engine.widthNumerator / engine.widthDenominator + 1, width);
 
   for (int i = 0; i < moves; ++i) {

@@ -27,8 +27,7 @@ void clearPositionTable() {
   unsigned char* const firstPage =
       reinterpret_cast<unsigned char*>((reinterpret_cast<std::uintptr_t>(begin) + page - 1) / page * page);
   unsigned char* const lastPage = reinterpret_cast<unsigned char*>(reinterpret_cast<std::uintptr_t>(end) / page * page);
-  if (lastPage <= firstPage ||
-      madvise(firstPage, static_cast<std::size_t>(lastPage - firstPage), MADV_DONTNEED) != 0) {
+  if (lastPage <= firstPage || madvise(firstPage, static_cast<std::size_t>(lastPage - firstPage), MADV_DONTNEED) != 0) {
     zeroBytes(begin, end);
     return;
   }

@@ -63,6 +63,16 @@ TEST(SearchTables, EntriesMatchTheWeights) {
   }
 }
 
+TEST(SearchTables, BaseReductionIsExactAtBothEnds) {
+  EXPECT_EQ(baseReduction(60, 60), 1.0);
+  EXPECT_EQ(baseReduction(1, 60), 0.09999999999999998);
+  EXPECT_NEAR(baseReduction(2, 60), 0.25, 0.01);
+  EXPECT_NEAR(baseReduction(5, 60), 0.45, 0.01);
+  EXPECT_NEAR(baseReduction(10, 60), 0.61, 0.01);
+  EXPECT_NEAR(baseReduction(20, 60), 0.76, 0.01);
+  EXPECT_GT(baseReduction(400, 60), 1.0);
+}
+
 // A hand-made pattern state: the snapshot equals the board, so the search's
 // own update at the root recomputes nothing and the ranks and levels set here
 // are what it reads. Every cell starts at rank 1 (worth nothing either way).
@@ -414,6 +424,23 @@ const std::vector<std::string> kMiddleGame = {"...............",  //
                                               "...............",  //
                                               "..............."};
 
+// White to move must block Black's four at (7, 7): one candidate.
+const std::vector<std::string> kBlockTheFour = {"o.............o",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "..oxxxx........",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "...............",  //
+                                                "o.............x"};
+
 TEST(PrincipalSearchOnPositions, EverySearchLeavesTheStateAsItFoundIt) {
   for (Rule rule : {Rule::Free, Rule::Exact, Rule::Renju}) {
     for (double depth : {1.0, 2.0, 3.0}) {
@@ -502,25 +529,32 @@ TEST(PrincipalSearchOnPositions, FivesAndFoursOnTheBoard) {
   EXPECT_EQ(engine.nodeCount, 1);
 
   // White to move must block Black's four at (7, 7).
-  setUpPositionText({"o..............",  //
-                     "...............",  //
-                     "...............",  //
-                     "...............",  //
-                     "...............",  //
-                     "...............",  //
-                     "...............",  //
-                     "..oxxxx........",  //
-                     "...............",  //
-                     "...............",  //
-                     "...............",  //
-                     "...............",  //
-                     "...............",  //
-                     "...............",  //
-                     "o.............x"});
+  setUpPositionText(kBlockTheFour);
+  ASSERT_EQ(sideToMove(), kWhite);
   prepareSearchRoot();
   result = searchRoot(2.0);
   EXPECT_EQ(result.move, moveNumberOf(7, 7, 15));
   EXPECT_GT(result.score, -15000);
+}
+
+TEST(PrincipalSearchOnPositions, LateMoveIsSearchedShallowerThenAgainWhenItImproves) {
+  // Fifteen moves in, the block costs a ply more: depth 1.05 - 0.1 - 1 makes
+  // the child a leaf. Its score beats the best so far, so it is searched again
+  // at 0.95, where the leaf's exact entry answers at once: three nodes.
+  setUpPositionText(kBlockTheFour);
+  ASSERT_EQ(sideToMove(), kWhite);
+  prepareSearchRoot();
+  engine.plyIndex = 1;
+  SearchResult result = principalSearch(60, 1.05, -kWinScore, kWinScore, 1, 0, 15);
+  EXPECT_EQ(result.move, moveNumberOf(7, 7, 15));
+  EXPECT_EQ(engine.nodeCount, 3);
+  // One move earlier in the count the child is searched at 0.95 straight away.
+  setUpPositionText(kBlockTheFour);
+  prepareSearchRoot();
+  engine.plyIndex = 1;
+  result = principalSearch(60, 1.05, -kWinScore, kWinScore, 1, 0, 14);
+  EXPECT_EQ(result.move, moveNumberOf(7, 7, 15));
+  EXPECT_GT(engine.nodeCount, 3);
 }
 
 // White has two open threes; Black, to move, can stop only one.
