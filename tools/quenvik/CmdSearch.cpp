@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "AI/AIx.h"
 #include "Value/ValueW.h"
@@ -32,6 +33,18 @@ namespace quenvik::tool {
 namespace {
 
 constexpr int kRootWidth = 60;
+
+constexpr const char* kEvalUsage =
+    "usage: quenvik eval [--size N] [--rule freestyle|exact|renju] [--moves \"x,y ...\"]; prints \"eval V search S\", "
+    "V the value for the side that has just moved, S = trunc(-V) as a search leaf sees it";
+constexpr const char* kSearchUsage =
+    "usage: quenvik search [--size N] [--rule freestyle|exact|renju] [--moves \"x,y ...\"] --depth D [--nodes K]; "
+    "prints \"score S move x,y nodes K\" (move none without a move)";
+
+// A refused argument, with the subcommand's usage on the same line.
+[[noreturn]] void refuse(const UsageError& error, const char* usage) {
+  throw UsageError(std::string(error.what()) + " (" + usage + ")");
+}
 constexpr double kMaxToolDepth = 100.0;
 
 double parseDepth(const std::string& text) {
@@ -77,7 +90,12 @@ void prepareRoot(int32_t nodeLimit) {
 }  // namespace
 
 int commandEval(const Args& args) {
-  const ToolArgs parsed = parseToolArgs(args, {});
+  ToolArgs parsed;
+  try {
+    parsed = parseToolArgs(args, {});
+  } catch (const UsageError& error) {
+    refuse(error, kEvalUsage);
+  }
   setUpPosition(parsed.position);
   updatePatterns();
   const int32_t justMoved = -sideToMove();
@@ -88,14 +106,20 @@ int commandEval(const Args& args) {
 }
 
 int commandSearch(const Args& args) {
-  const ToolArgs parsed = parseToolArgs(args, {"depth", "nodes"});
-  const auto depthOption = parsed.options.find("depth");
-  if (depthOption == parsed.options.end()) throw UsageError("search needs --depth D");
-  const double depth = parseDepth(depthOption->second);
+  ToolArgs parsed;
+  double depth = 0.0;
   int32_t nodeLimit = 0;
-  if (const auto nodes = parsed.options.find("nodes"); nodes != parsed.options.end()) {
-    nodeLimit = parseIntOption("nodes", nodes->second);
-    if (nodeLimit < 0) throw UsageError("--nodes must be 0 or more, got " + nodes->second);
+  try {
+    parsed = parseToolArgs(args, {"depth", "nodes"});
+    const auto depthOption = parsed.options.find("depth");
+    if (depthOption == parsed.options.end()) throw UsageError("search needs --depth D");
+    depth = parseDepth(depthOption->second);
+    if (const auto nodes = parsed.options.find("nodes"); nodes != parsed.options.end()) {
+      nodeLimit = parseIntOption("nodes", nodes->second);
+      if (nodeLimit < 0) throw UsageError("--nodes must be 0 or more, got " + nodes->second);
+    }
+  } catch (const UsageError& error) {
+    refuse(error, kSearchUsage);
   }
 
   setUpPosition(parsed.position);
