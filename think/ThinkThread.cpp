@@ -89,6 +89,10 @@ void runDecision() {
     answerMove(engine.gameSize / 2, engine.gameSize / 2);
     return;
   }
+  if (recordCount >= engine.gameSize * engine.gameSize) {
+    answerNoMove();
+    return;
+  }
 
   const SearchSquare square = chooseSearchSquare();
   setUpEngineBoard(square);

@@ -5,45 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "support/Process.h"
+#include "support/EngineSession.h"
 
 namespace quenvik::test {
 namespace {
 
-const std::string kReady = "MESSAGE Quenvik 5.1.1 is ready.";
-const std::string kAbout =
-    "name=\"Quenvik\", version=\"5.1.1\", author=\"Quenvik developers\", country=\"n/a\", email=\"n/a\", www=\"n/a\"";
-
-// An engine past its ready line.
-struct Engine : EngineProcess {
-  Engine() { EXPECT_EQ(readLine(), kReady); }
-
-  std::string next() { return readLine().value_or("<no output>"); }
-
-  // ABOUT as a sentinel: everything sent before it produced no reply.
-  void expectSilence() {
-    send("ABOUT");
-    EXPECT_EQ(next(), kAbout);
-  }
-
-  // The next move line, skipping MESSAGE lines.
-  std::string move() {
-    for (;;) {
-      const std::string line = next();
-      if (line.rfind("MESSAGE", 0) != 0) return line;
-    }
-  }
-
-  void start(int size) {
-    send("START " + std::to_string(size));
-    ASSERT_EQ(next(), "OK");
-  }
-};
+using Engine = EngineSession;
 
 TEST(ProtocolStart, ReadyLineThenAboutLine) {
   Engine engine;
   engine.send("ABOUT");
-  EXPECT_EQ(engine.next(), kAbout);
+  EXPECT_EQ(engine.next(), kAboutLine);
 }
 
 TEST(ProtocolStart, SizesFiveToTwentyAccepted) {
