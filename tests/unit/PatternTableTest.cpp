@@ -1,0 +1,288 @@
+// The generated pattern table against a separate, slow statement of its rules,
+// and classifyLine against the same statement on real padded lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "core/EngineState.h"
+#include "rules/PatternTable.h"
+#include "rules/Patterns.h"
+
+namespace quenvik {
+namespace {
+
+// A segment as text: 'X' the stone, 'x' an own stone, '.' an empty cell; the
+// cells beyond either end are blocked.
+struct Entry {
+  int patternClass;
+  int count;
+  bool operator==(const Entry&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Entry& e) { return out << e.patternClass << "/" << e.count; }
+
+class BruteForce {
+ public:
+  explicit BruteForce(bool exact) : exact_(exact) {}
+
+  Entry classify(const std::string& s) {
+    if (auto found = memo_.find(s); found != memo_.end()) return found->second;
+    const Entry e = compute(s);
+    memo_[s] = e;
+    return e;
+  }
+
+  // Rule 8 is the only way to OneOpen that no richer TwoOpen explains.
+  bool oneOpenByWindowRule(const std::string& s) {
+    if (classify(s).patternClass != OneOpen) return false;
+    for (std::size_t e = 0; e < s.size(); ++e) {
+      if (s[e] != '.') continue;
+      const int c = classify(withStone(s, e)).patternClass;
+      if (c == TwoOpenA || c == TwoOpenB || c == TwoOpenC) return false;
+    }
+    return true;
+  }
+
+ private:
+  static std::string withStone(const std::string& s, std::size_t e) {
+    std::string t = s;
+    t[e] = 'x';
+    return t;
+  }
+
+  Entry compute(const std::string& s) {
+    const auto x = static_cast<int>(s.find('X'));
+    int run = 1;
+    for (int i = x - 1; i >= 0 && s[i] == 'x'; --i) ++run;
+    for (int i = x + 1; i < static_cast<int>(s.size()) && s[i] == 'x'; ++i) ++run;
+    if (!exact_ && run >= 5) return {Five, 1};
+    if (exact_ && run == 5) return {Five, 1};
+    if (exact_ && run >= 6) return {Overline, 1};
+
+    std::vector<std::pair<int, int>> richer;  // (cell, class of the segment with a stone there)
+    for (std::size_t e = 0; e < s.size(); ++e) {
+      if (s[e] == '.') richer.push_back({static_cast<int>(e), classify(withStone(s, e)).patternClass});
+    }
+    auto cellsOf = [&](int c) {
+      std::vector<int> cells;
+      for (auto [cell, cls] : richer)
+        if (cls == c) cells.push_back(cell);
+      return cells;
+    };
+    auto apart = [](const std::vector<int>& cells, int distance) {
+      for (int p : cells)
+        for (int q : cells)
+          if (q - p == distance) return true;
+      return false;
+    };
+    auto any = [&](std::initializer_list<int> classes) {
+      for (int c : classes)
+        if (!cellsOf(c).empty()) return true;
+      return false;
+    };
+
+    if (auto f = cellsOf(Five); !f.empty()) {
+      return apart(f, 5) ? Entry{FourOpen, 1} : Entry{Four, static_cast<int>(f.size())};
+    }
+    if (auto t = cellsOf(FourOpen); !t.empty()) return {apart(t, 4) ? ThreeOpenDouble : ThreeOpenSingle, 1};
+    if (any({Four})) return {ThreeClosed, 1};
+    if (any({ThreeOpenSingle, ThreeOpenDouble})) {
+      const auto k = cellsOf(ThreeOpenDouble).size();
+      return {k == 0 ? TwoOpenA : k == 1 ? TwoOpenB : TwoOpenC, 1};
+    }
+    if (any({ThreeClosed})) return {TwoClosed, 1};
+    if (any({TwoOpenA, TwoOpenB, TwoOpenC})) return {OneOpen, 1};
+    if (any({TwoClosed})) {
+      int windows = 0;
+      for (int start = 0; start + 5 <= static_cast<int>(s.size()); ++start) windows += start <= x && x < start + 5;
+      return {windows >= 3 ? OneOpen : OneClosed, 1};
+    }
+    return {Dead, 0};
+  }
+
+  bool exact_;
+  std::map<std::string, Entry> memo_;
+};
+
+// Every segment: leftLen and rightLen 0..5, every choice of own and empty.
+std::vector<std::string> allSegments() {
+  std::vector<std::string> segments;
+  for (int l = 0; l <= 5; ++l) {
+    for (int r = 0; r <= 5; ++r) {
+      for (int bits = 0; bits < (1 << (l + r)); ++bits) {
+        std::string s;
+        for (int i = 0; i < l + r; ++i) s += (bits >> i) & 1 ? 'x' : '.';
+        s.insert(s.begin() + l, 'X');
+        segments.push_back(s);
+      }
+    }
+  }
+  return segments;
+}
+
+// The table's index of a segment: leftmost cell the most significant bit.
+int indexOf(const std::string& s) {
+  const auto l = static_cast<int>(s.find('X'));
+  const int r = static_cast<int>(s.size()) - l - 1;
+  int w = 0;
+  for (char c : s) {
+    if (c != 'X') w = w << 1 | (c == 'x');
+  }
+  return ((1 << r) + 62) * (1 << l) + w - 63;
+}
+
+Entry tableEntry(int half, const std::string& s) {
+  const int32_t code = patternTableCode(half, indexOf(s));
+  return {patternClassOf(code), patternCountOf(code)};
+}
+
+// "|..X...xx": a bar marks a blocked end; the bars carry no cells.
+std::string segmentOf(std::string notation) {
+  std::erase(notation, '|');
+  return notation;
+}
+
+TEST(PatternTable, EveryIndexBelongsToExactlyOneSegment) {
+  std::set<int> seen;
+  for (const auto& s : allSegments()) {
+    const int index = indexOf(s);
+    ASSERT_GE(index, 0);
+    ASSERT_LT(index, kPatternHalfSize);
+    ASSERT_TRUE(seen.insert(index).second) << s;
+  }
+  EXPECT_EQ(static_cast<int>(seen.size()), kPatternHalfSize);
+}
+
+TEST(PatternTable, BothHalvesFollowTheRulesOnEverySegment) {
+  for (int half : {kFreeHalf, kExactHalf}) {
+    BruteForce rules(half == kExactHalf);
+    for (const auto& s : allSegments())
+      ASSERT_EQ(tableEntry(half, s), rules.classify(s)) << "half " << half << " " << s;
+  }
+}
+
+TEST(PatternTable, ElevenExactSegmentsAndNoFreeOneAreOpenOnlyByTheWindowCount) {
+  const std::set<std::string> expected = {
+      segmentOf("|..X...xx"),   segmentOf("|...X..xxx"),  segmentOf("|....X.xxxx"), segmentOf("xx...X..|"),
+      segmentOf("xxx..X...|"),  segmentOf("xxxx.X....|"), segmentOf(".....X.xxxx"), segmentOf("xxxx.X....."),
+      segmentOf("x....X..xxx"), segmentOf("xxx..X....x"), segmentOf("xx...X...xx"),
+  };
+  ASSERT_EQ(expected.size(), 11u);
+  BruteForce exactRules(true);
+  BruteForce freeRules(false);
+  std::set<std::string> exactFound;
+  for (const auto& s : allSegments()) {
+    if (exactRules.oneOpenByWindowRule(s)) exactFound.insert(s);
+    EXPECT_FALSE(freeRules.oneOpenByWindowRule(s)) << s;
+  }
+  EXPECT_EQ(exactFound, expected);
+  for (const auto& s : expected) EXPECT_EQ(tableEntry(kExactHalf, s), (Entry{OneOpen, 1})) << s;
+}
+
+TEST(PatternTable, OrientationEntries) {
+  EXPECT_EQ(tableEntry(kFreeHalf, segmentOf("|X....|")), (Entry{OneClosed, 1}));
+  EXPECT_EQ(tableEntry(kFreeHalf, segmentOf("|.X.xx.|")), (Entry{ThreeOpenSingle, 1}));
+  EXPECT_EQ(tableEntry(kFreeHalf, segmentOf("|..Xxx..|")), (Entry{ThreeOpenDouble, 1}));
+  EXPECT_EQ(tableEntry(kFreeHalf, segmentOf("|x.Xxx.x|")), (Entry{Four, 2}));
+  EXPECT_EQ(tableEntry(kFreeHalf, segmentOf("|x.Xxxx.|")), (Entry{FourOpen, 1}));
+  // In the exact half the left completion of the last one makes six.
+  EXPECT_EQ(tableEntry(kExactHalf, segmentOf("|x.Xxxx.|")), (Entry{Four, 1}));
+  EXPECT_EQ(tableEntry(kFreeHalf, segmentOf("|Xxx.|")), (Entry{Dead, 0}));
+  EXPECT_EQ(tableEntry(kExactHalf, segmentOf("xXxxxx")), (Entry{Overline, 1}));
+  EXPECT_EQ(tableEntry(kFreeHalf, segmentOf("xXxxxx")), (Entry{Five, 1}));
+}
+
+TEST(PatternTable, MirrorImagesShareTheirEntry) {
+  for (int half : {kFreeHalf, kExactHalf}) {
+    for (const auto& s : allSegments()) {
+      const std::string mirror(s.rbegin(), s.rend());
+      ASSERT_EQ(tableEntry(half, s), tableEntry(half, mirror)) << s;
+    }
+  }
+}
+
+// Writes segment s into a padded line between blockers (stones of the other
+// colour, or the edges of a line just long enough), with random stones and
+// empty cells outside the segment; returns the stone's position.
+int writeSegment(int32_t* line, const std::string& s, int32_t colour, bool edgesBlock, std::mt19937& random) {
+  const auto l = static_cast<int>(s.find('X'));
+  const int r = static_cast<int>(s.size()) - l - 1;
+  constexpr int kJunk = 2;  // cells beyond a blocker or beyond five
+  int p, n;
+  if (edgesBlock) {
+    p = l < 5 ? l : l + kJunk;
+    n = r < 5 ? p + r + 1 : p + r + 1 + kJunk;
+  } else {
+    p = l + 1 + kJunk;
+    n = p + r + 2 + kJunk;
+  }
+  for (int q = 0; q < n; ++q) line[q + 2] = std::uniform_int_distribution<int>(0, 2)(random) == 0 ? colour : kEmpty;
+  line[0] = line[1] = line[n + 2] = line[n + 3] = kOffBoard;
+  if (!edgesBlock && l < 5) line[p - l - 1 + 2] = -colour;
+  if (!edgesBlock && r < 5) line[p + r + 1 + 2] = -colour;
+  for (int i = 0; i < static_cast<int>(s.size()); ++i) line[p - l + i + 2] = s[i] == '.' ? kEmpty : colour;
+  return p;
+}
+
+TEST(ClassifyLine, ReadsEverySegmentOfEitherColourUnderEachRule) {
+  struct Rule {
+    int exactFive;
+    int renju;
+  };
+  std::mt19937 random(20240611);
+  for (const Rule rule : {Rule{0, 0}, Rule{1, 0}, Rule{0, 1}}) {
+    engine.exactFive = rule.exactFive;
+    engine.renju = rule.renju;
+    for (const int32_t colour : {kBlack, kWhite}) {
+      const bool exact = rule.exactFive != 0 || (colour == kBlack && rule.renju != 0);
+      BruteForce rules(exact);
+      for (const auto& s : allSegments()) {
+        for (const bool edgesBlock : {false, true}) {
+          int32_t line[kPaddedLineLength];
+          const int p = writeSegment(line, s, colour, edgesBlock, random);
+          const int32_t code = classifyLine(line, p);
+          ASSERT_EQ((Entry{patternClassOf(code), patternCountOf(code)}), rules.classify(s))
+              << s << " colour " << colour << " exactFive " << rule.exactFive << " renju " << rule.renju;
+        }
+      }
+    }
+  }
+  engine.exactFive = 0;
+  engine.renju = 0;
+}
+
+TEST(ClassifyLine, StopsAtTheRightEdgeAndReadsEmptyCellsAsNothing) {
+  engine.exactFive = 0;
+  engine.renju = 0;
+  const int n = 9;
+  int32_t line[kPaddedLineLength];
+  line[0] = line[1] = line[n + 2] = line[n + 3] = kOffBoard;
+  // . . . . x . X x x | : the stone at position 6 with the edge after position 8.
+  const int32_t cells[n] = {0, 0, 0, 0, kBlack, 0, kBlack, kBlack, kBlack};
+  for (int q = 0; q < n; ++q) line[q + 2] = cells[q];
+  EXPECT_EQ(classifyLine(line, 6), patternCode(Four, 1));
+  EXPECT_EQ(classifyLine(line, 5), 0);
+  line[5 + 2] = kBlack;  // . . . . x x X x x |: five
+  EXPECT_EQ(classifyLine(line, 6), patternCode(Five, 1));
+}
+
+TEST(ClassifyLine, WhiteUnderRenjuCountsSixAsFive) {
+  engine.exactFive = 0;
+  engine.renju = 1;
+  const int n = 10;
+  int32_t line[kPaddedLineLength];
+  line[0] = line[1] = line[n + 2] = line[n + 3] = kOffBoard;
+  for (int q = 0; q < n; ++q) line[q + 2] = (q >= 2 && q <= 7) ? kWhite : kEmpty;
+  EXPECT_EQ(classifyLine(line, 4), patternCode(Five, 1));
+  for (int q = 2; q <= 7; ++q) line[q + 2] = kBlack;
+  EXPECT_EQ(classifyLine(line, 4), patternCode(Overline, 1));
+  engine.renju = 0;
+}
+
+}  // namespace
+}  // namespace quenvik
