@@ -13,6 +13,24 @@ namespace {
 constexpr int kTwoLinePoints = 0x10000;
 constexpr int kLinePositionMask = 0xFF;
 
+constexpr int kFourReach = 4;
+constexpr int kStraightFourReach = 3;
+constexpr int kOthersInAFour = 3;
+
+// Stones of colour within reach cells of (row, col), not counting the cell
+// itself, on the line of direction d. A four through a cell needs three of
+// them within four cells, a straight four three within three cells: lines
+// with fewer are skipped without being copied.
+int stonesNear(int direction, int row, int col, int32_t colour, int reach, int n) {
+  const LineSlot slot = lineSlotOf(direction, row, col, n);
+  const int32_t* line = engine.threatBoard.slots + slot.base;
+  const int first = std::max(slot.position - reach, 0);
+  const int last = std::min(slot.position + reach, n - 1);
+  int count = 0;
+  for (int q = first; q <= last; ++q) count += q != slot.position && line[q] == colour;
+  return count;
+}
+
 // MoveNumber of position q on the line of direction d through (row, col).
 int lineCellMove(int direction, int row, int col, int q, int n) {
   const Cell cell = cellOnLine(direction, row, col, q, n);
@@ -32,6 +50,8 @@ int foursAt(int row, int col) {
   int points[kDirections];
   int32_t line[kPaddedLineLength];
   for (int d = 0; d < kDirections; ++d) {
+    points[d] = 0;
+    if (stonesNear(d, row, col, threatCell(row, col), kFourReach, n) < kOthersInAFour) continue;
     const int p = cutPaddedLine(line, engine.threatBoard, d, row, col, n);
     points[d] = findFourPoints(line, p);
   }
@@ -50,6 +70,14 @@ int foursAt(int row, int col) {
   if (lines == 0) return 0;
   const int cell = lineCellMove(first, row, col, points[first] & kLinePositionMask, n);
   return cell | (lines == 1 ? kOneFourPoint : kManyFourPoints);
+}
+
+bool couldMakeFour(int row, int col, int32_t colour) {
+  const int n = engine.boardSize;
+  for (int d = 0; d < kDirections; ++d) {
+    if (stonesNear(d, row, col, colour, kFourReach, n) >= kOthersInAFour) return true;
+  }
+  return false;
 }
 
 int scanFours(int32_t colour) {
@@ -92,6 +120,7 @@ bool openFourAt(int row, int col) {
   const int n = engine.boardSize;
   int32_t line[kPaddedLineLength];
   for (int d = 0; d < kDirections; ++d) {
+    if (stonesNear(d, row, col, threatCell(row, col), kStraightFourReach, n) < kOthersInAFour) continue;
     const int p = cutPaddedLine(line, engine.threatBoard, d, row, col, n);
     if (isStraightFour(line, p)) return true;
   }

@@ -31,6 +31,11 @@ int scanFours(int32_t colour);
 // Five-completion points made by the stone standing on (row, col).
 int foursAt(int row, int col);
 
+// Whether a stone of colour on the empty cell (row, col) could make a four or
+// a straight four at all: false when no line through it has three stones of
+// colour within four cells.
+bool couldMakeFour(int row, int col, int32_t colour);
+
 // Whether the stone standing on (row, col) is part of a straight four.
 bool openFourAt(int row, int col);
 

@@ -114,7 +114,8 @@ bool attackWins(int32_t attacker, int move, int depth, bool straightFours, bool 
 }
 
 // Empty cells within two steps of an attacker stone along one of the eight
-// lines, in row-major order.
+// lines, in row-major order. Cells where the attacker could not make even a
+// four are left out: neither pass would play them.
 int collectCandidates(int32_t attacker, int16_t* candidates) {
   const int n = engine.boardSize;
   bool near[kGridWidth][kGridWidth] = {};
@@ -135,7 +136,7 @@ int collectCandidates(int32_t attacker, int16_t* candidates) {
   int count = 0;
   for (int row = 0; row < n; ++row) {
     for (int col = 0; col < n; ++col) {
-      if (near[row][col] && threatCell(row, col) == kEmpty) {
+      if (near[row][col] && threatCell(row, col) == kEmpty && couldMakeFour(row, col, attacker)) {
         candidates[count++] = static_cast<int16_t>(moveNumberOf(row, col, n));
       }
     }
