@@ -136,6 +136,19 @@ TEST(ThreatStraightFour, OpenFourAtLooksAtAllFourLines) {
   EXPECT_TRUE(openFourAt(2, 9));
 }
 
+TEST(ThreatFours, OnlyCellsWithThreeOwnStonesWithinFourCanMakeAFour) {
+  // 7,7 completes 7,3 _ 7,5 7,6 7,7 into a four; with the far stone on 7,2
+  // nothing through 7,7 can be a four.
+  setUpThreatBoard(15, "freestyle", "7,3 7,5 7,6", "");
+  EXPECT_TRUE(couldMakeFour(7, 7, kBlack));
+  EXPECT_FALSE(couldMakeFour(7, 7, kWhite));
+  setUpThreatBoard(15, "freestyle", "7,2 7,5 7,6 3,3 11,11", "");
+  EXPECT_FALSE(couldMakeFour(7, 7, kBlack));
+  // The anti-diagonal counts as well.
+  setUpThreatBoard(15, "freestyle", "3,3 4,4 6,6", "");
+  EXPECT_TRUE(couldMakeFour(7, 7, kBlack));
+}
+
 TEST(ThreatBoardCells, PlacingAndTakingBackWritesAllFourSlots) {
   setUpThreatBoard(15, "freestyle", "7,7", "");
   const LineViews before = engine.threatBoard;
