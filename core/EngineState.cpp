@@ -21,6 +21,7 @@ EngineState::EngineState()
       timeBudget(0),
       startTime(0),
       searchAborted(0),
+      stopRequested(0),
       activeThinkThreads(0) {}
 
 EngineState engine;

@@ -201,6 +201,9 @@ struct EngineState {
   std::atomic<int32_t> timeBudget;
   std::atomic<int64_t> startTime;
   std::atomic<uint8_t> searchAborted;
+  // A YXSTOP that came before the decision reset its stop word: the reset
+  // keeps it, so an early stop is never lost.
+  std::atomic<int32_t> stopRequested;
   // Think threads that have not yet finished printing their move; the front
   // end waits for it to reach zero before it exits at end of input.
   std::atomic<int32_t> activeThinkThreads;

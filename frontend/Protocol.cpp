@@ -1,16 +1,212 @@
 #include "frontend/Protocol.h"
 
-#include <cstdio>
+#include <string>
 
 #include "core/EngineState.h"
+#include "core/Output.h"
+#include "frontend/CommandParse.h"
+#include "frontend/GameRecord.h"
+#include "frontend/LineInput.h"
+#include "frontend/Settings.h"
+#include "think/ThinkThread.h"
 
 namespace quenvik {
 
-int runProtocol() {
+namespace {
+
+void reply(const char* text) {
+  emit("%s\n", text);
+  flushOutput();
+}
+
+bool gameStarted() { return engine.gameSize != 0; }
+
+bool onBoard(int32_t x, int32_t y) { return x >= 0 && x < engine.gameSize && y >= 0 && y < engine.gameSize; }
+
+bool inRecord(int32_t cellIndex) {
+  for (int i = 0; i < engine.recordCount; ++i) {
+    if (engine.recordMoves[i] == cellIndex) return true;
+  }
+  return false;
+}
+
+bool validBoardSize(int32_t size) { return size >= kMinBoardSize && size <= kMaxBoardSize; }
+
+void startNewGame(int32_t size) {
+  engine.recordCount = 0;
+  engine.exactFive = 0;
+  engine.gameSize = size;
+  newGame();
+}
+
+void handleStart(const std::string& line) {
+  int32_t size = 0;
+  if (!parseOneNumber(line, size)) {
+    reply("ERROR Size error.");
+    return;
+  }
+  // A refused size still ends the old game, as managers expect of START.
+  engine.recordCount = 0;
+  engine.exactFive = 0;
+  if (!validBoardSize(size)) {
+    reply("ERROR Size error.");
+    return;
+  }
+  startNewGame(size);
+  reply("OK");
+}
+
+void handleRectStart(const std::string& line) {
+  int32_t width = 0, height = 0;
+  if (!parseNumberPair(line, width, height) || width != height || !validBoardSize(width)) {
+    reply("ERROR Size error.");
+    return;
+  }
+  startNewGame(width);
+  reply("OK");
+}
+
+void handleRestart() {
+  engine.recordCount = 0;
+  newGame();
+  reply("OK");
+}
+
+void handleTurn(const std::string& line, void (*launch)()) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return;
+  }
+  int32_t x = 0, y = 0;
+  if (!parseNumberPair(line, x, y) || !onBoard(x, y) || inRecord(cellIndexOf(x, y)) ||
+      engine.recordCount >= kMaxRecordMoves) {
+    reply("ERROR Move error.");
+    return;
+  }
+  engine.recordMoves[engine.recordCount] = cellIndexOf(x, y);
+  engine.recordCount = engine.recordCount + 1;
+  launch();
+}
+
+void handleBegin(void (*launch)()) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return;
+  }
+  launch();
+}
+
+// Reads the block up to its DONE line. Returns false when the input ends
+// first (the block is abandoned and no decision starts).
+bool handleBoard(std::FILE* input, void (*launch)()) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return true;
+  }
+  engine.recordCount = 0;
+  BlockStone stones[kMaxBoardBlockStones];
+  bool taken[kGridWidth * kGridWidth] = {};
+  int count = 0;
+  bool failed = false;
+  std::string line;
+  for (;;) {
+    const LineStatus status = readProtocolLine(input, line, kMaxBlockLine);
+    if (status == LineStatus::End) return false;
+    if (status == LineStatus::TooLong) {
+      failed = true;
+      continue;
+    }
+    if (!line.empty() && (line[0] == 'D' || line[0] == 'd')) break;
+    if (isBlankLine(line)) continue;
+    int32_t x = 0, y = 0, owner = 0;
+    if (!parseStoneLine(line, x, y, owner) || !onBoard(x, y) || taken[cellIndexOf(x, y)] ||
+        count == kMaxBoardBlockStones) {
+      failed = true;
+      continue;
+    }
+    taken[cellIndexOf(x, y)] = true;
+    stones[count++] = {cellIndexOf(x, y), owner == 1};
+  }
+  int32_t recordCount = 0;
+  if (failed || !recordFromBlock(stones, count, engine.recordMoves, &recordCount)) {
+    reply("ERROR Board error.");
+    recordCount = 0;
+  }
+  engine.recordCount = recordCount;
+  launch();
+  return true;
+}
+
+void handleInfo(const std::string& line) {
+  std::string key;
+  int32_t value = 0;
+  if (parseInfo(line, key, value)) applyInfo(key, value);
+}
+
+void handleAbout() {
+  emit("name=\"Quenvik\", version=\"%s\", author=\"Quenvik developers\", country=\"n/a\", email=\"n/a\", www=\"n/a\"\n",
+       kEngineVersion);
+  flushOutput();
+}
+
+void handleTakeback() {
+  if (engine.recordCount == 0) {
+    reply("ERROR Takeback error.");
+    return;
+  }
+  engine.recordCount = engine.recordCount - 1;
+  reply("OK");
+}
+
+}  // namespace
+
+int runProtocolOn(std::FILE* input, void (*launch)()) {
   seedRandom(kMainThreadSeed);
-  std::printf("MESSAGE Quenvik 5.1.1 is ready.\n");
-  std::fflush(stdout);
+  emit("MESSAGE Quenvik %s is ready.\n", kEngineVersion);
+  flushOutput();
+
+  std::string line;
+  for (;;) {
+    const LineStatus status = readProtocolLine(input, line, kMaxCommandLine);
+    if (status == LineStatus::End) break;
+    if (engine.thinking.load() != 0) {
+      // Only a stop reaches a running decision; everything else is dropped.
+      if (status == LineStatus::Line && commandWord(line) == "YXSTOP") requestStop();
+      continue;
+    }
+    if (status == LineStatus::TooLong) {
+      reply("ERROR Line too long.");
+      continue;
+    }
+    const std::string word = commandWord(line);
+    if (word.empty()) continue;
+    if (word == "START") {
+      handleStart(line);
+    } else if (word == "TURN") {
+      handleTurn(line, launch);
+    } else if (word == "BEGIN") {
+      handleBegin(launch);
+    } else if (word == "BOARD") {
+      if (!handleBoard(input, launch)) break;
+    } else if (word == "END") {
+      break;
+    } else if (word == "RESTART") {
+      handleRestart();
+    } else if (word == "INFO") {
+      handleInfo(line);
+    } else if (word == "ABOUT") {
+      handleAbout();
+    } else if (word == "TAKEBACK") {
+      handleTakeback();
+    } else if (word == "RECTSTART") {
+      handleRectStart(line);
+    }
+  }
+  // A decision still running finishes and prints its move before the exit.
+  waitForDecisions();
   return 0;
 }
+
+int runProtocol() { return runProtocolOn(stdin, startDecision); }
 
 }  // namespace quenvik

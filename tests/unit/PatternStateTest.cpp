@@ -184,24 +184,5 @@ TEST(PatternState, CellSummaryRanksAndLevels) {
   setRules(0, 0);
 }
 
-TEST(PatternState, ExactFiveUsesTheExactHalfForBothColours) {
-  // Five in a row with room at (7, 7) and (3, 7): a stone there makes six.
-  std::vector<std::string> rows(15, std::string(15, '.'));
-  rows[7] = "..ooooo........";
-  rows[3] = "..xxxxx........";
-  setBoardText(rows);
-  setRules(1, 0);
-  rebuildPatterns();
-  EXPECT_EQ(patternClassOf(engine.patterns.patternCodes[1][7][7][0]), Overline);
-  EXPECT_EQ(patternClassOf(engine.patterns.patternCodes[0][3][7][0]), Overline);
-  EXPECT_EQ(engine.patterns.cellLevel[1][7][7], 0);
-  setRules(0, 1);
-  rebuildPatterns();
-  EXPECT_EQ(patternClassOf(engine.patterns.patternCodes[1][7][7][0]), Five);
-  EXPECT_EQ(engine.patterns.cellLevel[1][7][7], 6);
-  EXPECT_EQ(engine.patterns.cellRank[0][3][7], 0);  // Black's overline is forbidden
-  setRules(0, 0);
-}
-
 }  // namespace
 }  // namespace quenvik

@@ -256,33 +256,5 @@ TEST(ClassifyLine, ReadsEverySegmentOfEitherColourUnderEachRule) {
   engine.renju = 0;
 }
 
-TEST(ClassifyLine, StopsAtTheRightEdgeAndReadsEmptyCellsAsNothing) {
-  engine.exactFive = 0;
-  engine.renju = 0;
-  const int n = 9;
-  int32_t line[kPaddedLineLength];
-  line[0] = line[1] = line[n + 2] = line[n + 3] = kOffBoard;
-  // . . . . x . X x x | : the stone at position 6 with the edge after position 8.
-  const int32_t cells[n] = {0, 0, 0, 0, kBlack, 0, kBlack, kBlack, kBlack};
-  for (int q = 0; q < n; ++q) line[q + 2] = cells[q];
-  EXPECT_EQ(classifyLine(line, 6), patternCode(Four, 1));
-  EXPECT_EQ(classifyLine(line, 5), 0);
-  line[5 + 2] = kBlack;  // . . . . x x X x x |: five
-  EXPECT_EQ(classifyLine(line, 6), patternCode(Five, 1));
-}
-
-TEST(ClassifyLine, WhiteUnderRenjuCountsSixAsFive) {
-  engine.exactFive = 0;
-  engine.renju = 1;
-  const int n = 10;
-  int32_t line[kPaddedLineLength];
-  line[0] = line[1] = line[n + 2] = line[n + 3] = kOffBoard;
-  for (int q = 0; q < n; ++q) line[q + 2] = (q >= 2 && q <= 7) ? kWhite : kEmpty;
-  EXPECT_EQ(classifyLine(line, 4), patternCode(Five, 1));
-  for (int q = 2; q <= 7; ++q) line[q + 2] = kBlack;
-  EXPECT_EQ(classifyLine(line, 4), patternCode(Overline, 1));
-  engine.renju = 0;
-}
-
 }  // namespace
 }  // namespace quenvik

@@ -1,8 +1,107 @@
-// Placeholder until this subcommand lands.
+// quenvik think / quenvik bench: the whole decision, as the engine makes it.
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+
+#include "core/EngineState.h"
+#include "core/Output.h"
+#include "think/ThinkThread.h"
 #include "tools/quenvik/Commands.h"
 #include "tools/quenvik/ToolArgs.h"
 
 namespace quenvik::tool {
-int commandThink(const Args&) { throw UsageError("subcommand not available yet"); }
-int commandBench(const Args&) { throw UsageError("subcommand not available yet"); }
+
+namespace {
+
+constexpr int32_t kBenchDefaultNodes = 200000;
+
+struct BenchPosition {
+  const char* name;
+  int size;
+  const char* rule;
+  const char* moves;
+};
+
+// Openings, middle games and endgames under every rule, on 15 and 20.
+constexpr BenchPosition kBenchPositions[] = {
+    {"free-opening-15", 15, "freestyle", "7,7 8,8"},
+    {"free-middle-15", 15, "freestyle", "7,7 8,7 8,8 6,6 9,9 10,10 6,8 7,8 9,6"},
+    {"free-blocked-15", 15, "freestyle", "7,7 6,7 8,7 6,8 9,7 10,7 11,7 6,9"},
+    {"free-threat-15", 15, "freestyle", "7,7 6,6 3,3 7,6 3,5 8,6 12,3 9,6"},
+    {"exact-opening-15", 15, "exact", "7,7 7,8 8,8"},
+    {"exact-middle-15", 15, "exact", "7,7 8,8 6,8 8,6 8,7 6,7 9,9 5,5 7,9 7,10"},
+    {"renju-opening-15", 15, "renju", "7,7 7,8 8,8 6,6"},
+    {"renju-middle-15", 15, "renju", "7,7 8,7 7,8 8,8 6,9 5,10 9,7 6,6 8,9 9,10 7,9"},
+    {"renju-endgame-15", 15, "renju", "7,7 8,8 7,8 9,9 7,9 6,6"},
+    {"free-opening-20", 20, "freestyle", "10,10 11,11 9,11"},
+    {"exact-middle-20", 20, "exact", "10,10 9,9 11,9 10,9 9,10 11,11 12,8 8,10 10,8"},
+    {"free-crowded-20", 20, "freestyle",
+     "10,10 10,11 11,10 9,10 11,11 9,9 12,12 13,13 11,12 11,13 12,11 13,10 10,12 9,13 12,10 12,9 "
+     "9,12 8,13 13,11 14,11"},
+};
+
+struct Limits {
+  int32_t nodes = 0;       // 0: none
+  int32_t turnTimeMs = 0;  // 0: the engine's start value
+};
+
+void applyLimits(const Limits& limits) {
+  engine.nodeLimit = limits.nodes;
+  engine.timeLeft = kStartTimeLeft;
+  engine.turnTimeout = limits.turnTimeMs != 0 ? limits.turnTimeMs : kStartTurnTimeout;
+  engine.fullBoard = 1;
+  engine.threatSearchOn = 1;
+}
+
+int lastMoveX() { return cellIndexX(engine.recordMoves[engine.recordCount - 1]); }
+int lastMoveY() { return cellIndexY(engine.recordMoves[engine.recordCount - 1]); }
+
+}  // namespace
+
+int commandThink(const Args& args) {
+  const ToolArgs parsed = parseToolArgs(args, {"nodes", "time"});
+  Limits limits;
+  if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
+  if (parsed.options.count("time")) limits.turnTimeMs = parseIntOption("time", parsed.options.at("time"));
+  setUpPosition(parsed.position);
+  applyLimits(limits);
+  decideHere();
+  return 0;
+}
+
+int commandBench(const Args& args) {
+  const ToolArgs parsed = parseToolArgs(args, {"nodes"});
+  Limits limits;
+  limits.nodes = kBenchDefaultNodes;
+  if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
+
+  std::FILE* sink = std::fopen("/dev/null", "w");
+  int64_t totalNodes = 0;
+  int64_t totalMs = 0;
+  for (const BenchPosition& position : kBenchPositions) {
+    std::vector<std::string> positionArgs = {"--size", std::to_string(position.size), "--rule", position.rule,
+                                             "--moves", position.moves};
+    setUpPosition(parseToolArgs(positionArgs, {}).position);
+    applyLimits(limits);
+    const int recordBefore = engine.recordCount;
+    setOutputStream(sink);
+    const int64_t start = clockMs();
+    decideHere();
+    const int64_t elapsed = clockMs() - start;
+    setOutputStream(nullptr);
+    totalNodes += engine.nodeCount;
+    totalMs += elapsed;
+    if (engine.recordCount > recordBefore) {
+      std::printf("%-18s move %d,%d nodes %d time %" PRId64 " ms\n", position.name, lastMoveX(), lastMoveY(),
+                  engine.nodeCount, elapsed);
+    } else {
+      std::printf("%-18s move none nodes %d time %" PRId64 " ms\n", position.name, engine.nodeCount, elapsed);
+    }
+  }
+  if (sink != nullptr) std::fclose(sink);
+  const int64_t nps = totalMs > 0 ? totalNodes * 1000 / totalMs : 0;
+  std::printf("bench: %" PRId64 " nodes %" PRId64 " ms %" PRId64 " nodes/s\n", totalNodes, totalMs, nps);
+  return 0;
+}
+
 }  // namespace quenvik::tool

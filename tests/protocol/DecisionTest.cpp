@@ -1,0 +1,185 @@
+// The engine's decision end to end, as a manager sees it. With a node limit
+// and generous time the decisions are deterministic.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "support/EngineSession.h"
+
+namespace quenvik::test {
+namespace {
+
+const std::regex kIterationLine(R"(^MESSAGE ( \d|\d\d);\(-?\d\d,-?\d\d\) +-?\d+ ---------- +\d+$)");
+const std::regex kFinalReport(R"(^MESSAGE Nodes=\d+, Time=\d+ms, speed=\d+, depth=\d+-\d+, Evaluation=-?\d+$)");
+
+bool isIterationLine(const std::string& line) { return std::regex_match(line, kIterationLine); }
+
+std::string finalReportDepth(const std::string& line) {
+  static const std::regex depth(R"(depth=(\d+-\d+), Evaluation=(-?\d+)$)");
+  std::smatch match;
+  return std::regex_search(line, match, depth) ? match[1].str() + " " + match[2].str() : "<none>";
+}
+
+// Times vary from run to run; everything else must not.
+std::string withoutTimes(const std::string& line) {
+  static const std::regex iterationTime(R"( +\d+$)");
+  static const std::regex reportTimes(R"(Time=\d+ms, speed=\d+)");
+  if (isIterationLine(line)) return std::regex_replace(line, iterationTime, "");
+  return std::regex_replace(line, reportTimes, "Time=*, speed=*");
+}
+
+// Black's four on column 7 is blocked above; the cell below completes it.
+const std::vector<std::string> kBlackFour = {"7,3", "7,4", "7,5", "7,6"};
+const std::vector<std::string> kWhiteAroundFour = {"7,2", "0,0", "0,14", "14,0"};
+
+TEST(Decision, OwnForcedWinIsPlayedAtOnce) {
+  // Black wins by three fours in a row and a straight four.
+  EngineSession engine;
+  engine.start(20);
+  engine.board({"6,4", "6,5", "6,6", "7,8", "8,8", "10,6", "10,7"},
+               {"5,8", "6,3", "0,0", "0,12", "0,19", "19,0", "19,19"});
+  std::vector<std::string> messages;
+  EXPECT_EQ(engine.move(&messages), "6,8");
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], "MESSAGE Expected time=1999900ms");
+  EXPECT_EQ(messages[1], "MESSAGE Here it is!");
+}
+
+TEST(Decision, OnlyRefutationOfTheOpponentsWinTakesOneIteration) {
+  EngineSession engine;
+  engine.start(15);
+  engine.board({"7,2", "0,0", "0,14"}, kBlackFour);  // the engine is White
+  std::vector<std::string> messages;
+  EXPECT_EQ(engine.move(&messages), "7,7");
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0], "MESSAGE Expected time=1999900ms");
+  EXPECT_TRUE(isIterationLine(messages[1])) << messages[1];
+  EXPECT_EQ(messages[1].substr(0, 28), "MESSAGE  1;(07,07)       0 -");
+  EXPECT_TRUE(std::regex_match(messages[2], kFinalReport)) << messages[2];
+  EXPECT_EQ(messages[2].substr(0, 23), "MESSAGE Nodes=1, Time=");
+  EXPECT_EQ(finalReportDepth(messages[2]), "1-0 0");
+}
+
+TEST(Decision, WithoutThreatSearchTheSearchFindsTheFive) {
+  EngineSession engine;
+  engine.start(15);
+  engine.send("INFO compute_vcf 0");
+  engine.board(kBlackFour, kWhiteAroundFour);
+  std::vector<std::string> messages;
+  EXPECT_EQ(engine.move(&messages), "7,7");
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[1].substr(0, 28), "MESSAGE  1;(07,07)   20000 -");
+  EXPECT_EQ(finalReportDepth(messages[2]), "1-0 20000");
+}
+
+TEST(Decision, NoTimeLeftStillAnswersALegalMove) {
+  for (const char* setting : {"INFO time_left 0", "INFO timeout_turn -2147483648", "INFO timeout_turn 1"}) {
+    EngineSession engine;
+    engine.start(15);
+    engine.send(setting);
+    engine.send("TURN 7,7");
+    std::vector<std::string> messages;
+    const std::string reply = engine.move(&messages);
+    ASSERT_TRUE(isMoveLine(reply)) << reply;
+    EXPECT_NE(reply, "7,7");
+    ASSERT_FALSE(messages.empty());
+    const std::string expected = std::string(setting) == "INFO time_left 0"           ? "-100"
+                                 : std::string(setting) == "INFO timeout_turn 1"       ? "-99"
+                                                                                      : "-2147483648";
+    EXPECT_EQ(messages[0], "MESSAGE Expected time=" + expected + "ms");
+    // The decision answers; another request follows as usual.
+    engine.send("TURN 0,0");
+    EXPECT_TRUE(isMoveLine(engine.move()));
+  }
+}
+
+TEST(Decision, SameCommandsSameLinesUnderANodeLimit) {
+  auto session = [] {
+    EngineSession engine;
+    engine.start(15);
+    engine.send("INFO max_node 20000");
+    std::vector<std::string> lines;
+    for (const char* turn : {"TURN 7,7", "TURN 8,8", "TURN 6,9"}) {
+      engine.send(turn);
+      std::vector<std::string> messages;
+      const std::string reply = engine.move(&messages);
+      for (const auto& m : messages) lines.push_back(withoutTimes(m));
+      lines.push_back(reply);
+      // Keep the game legal whatever the engine answered.
+      if (reply == "8,8" || reply == "6,9") break;
+    }
+    return lines;
+  };
+  const auto first = session();
+  const auto second = session();
+  EXPECT_EQ(first, second);
+  EXPECT_GE(first.size(), 4u);
+}
+
+// A decision running long: the engine is in an opening with an unbounded
+// node count and a budget of over half an hour.
+struct LongDecision : EngineSession {
+  LongDecision() {
+    start(15);
+    send("TURN 7,7");
+    EXPECT_EQ(next(), "MESSAGE Expected time=1999900ms");
+    EXPECT_TRUE(isIterationLine(next()));  // the first iteration is done; the search goes on
+  }
+};
+
+TEST(DecisionStop, YxstopAnswersAtOnceWithALegalMove) {
+  LongDecision engine;
+  engine.send("YXSTOP");
+  std::vector<std::string> messages;
+  const std::string reply = engine.move(&messages);
+  ASSERT_TRUE(isMoveLine(reply)) << reply;
+  EXPECT_NE(reply, "7,7");
+  ASSERT_FALSE(messages.empty());
+  EXPECT_TRUE(std::regex_match(messages.back(), kFinalReport)) << messages.back();
+}
+
+TEST(DecisionStop, EverythingButYxstopIsDroppedWhileThinking) {
+  LongDecision engine;
+  engine.send("END");
+  engine.send("START 20");
+  engine.send("TURN 0,0");
+  engine.send("ABOUT");
+  engine.send("YXSTOP");
+  const std::string reply = engine.move();
+  ASSERT_TRUE(isMoveLine(reply));
+  engine.expectSilence();  // still running: END was dropped
+  engine.send("TURN 0,0");  // not on record: that TURN was dropped too
+  EXPECT_TRUE(isMoveLine(engine.move()));
+  engine.send("TURN 14,14");  // still 15 x 15: START 20 was dropped
+  EXPECT_TRUE(isMoveLine(engine.move()));
+  engine.send("END");
+  EXPECT_EQ(engine.waitExit(), 0);
+}
+
+TEST(DecisionStop, EndOfInputWhileThinkingWaitsForTheMove) {
+  LongDecision engine;
+  engine.send("YXSTOP");
+  engine.closeInput();
+  EXPECT_TRUE(isMoveLine(engine.move()));
+  EXPECT_EQ(engine.readLine(), std::nullopt);
+  EXPECT_EQ(engine.waitExit(), 0);
+}
+
+TEST(DecisionRenju, ForbiddenOnlyRefutationIsNeverPlayed) {
+  // White's four on column 10 can only be stopped at 10,7, where Black would
+  // make six in a row on row 7: forbidden. Black must not play it.
+  EngineSession engine;
+  engine.start(15);
+  engine.send("INFO rule 4");
+  engine.board({"10,2", "7,7", "8,7", "9,7", "11,7", "12,7"}, {"10,3", "10,4", "10,5", "10,6", "0,0", "0,14"});
+  std::vector<std::string> messages;
+  const std::string reply = engine.move(&messages);
+  ASSERT_TRUE(isMoveLine(reply));
+  EXPECT_NE(reply, "10,7");
+  EXPECT_EQ(messages.back(), "MESSAGE Er...");
+}
+
+}  // namespace
+}  // namespace quenvik::test

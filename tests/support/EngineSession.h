@@ -1,0 +1,55 @@
+// An engine process past its ready line, with the reading habits of a
+// manager: the next line, the next move, silence checked with ABOUT.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/Process.h"
+
+namespace quenvik::test {
+
+inline const std::string kReadyLine = "MESSAGE Quenvik 5.1.1 is ready.";
+inline const std::string kAboutLine =
+    "name=\"Quenvik\", version=\"5.1.1\", author=\"Quenvik developers\", country=\"n/a\", email=\"n/a\", www=\"n/a\"";
+
+inline bool isMessageLine(const std::string& line) { return line.rfind("MESSAGE", 0) == 0; }
+
+struct EngineSession : EngineProcess {
+  EngineSession() { EXPECT_EQ(readLine(), kReadyLine); }
+
+  std::string next() { return readLine().value_or("<no output>"); }
+
+  // ABOUT as a sentinel: everything sent before it produced no reply.
+  void expectSilence() {
+    send("ABOUT");
+    EXPECT_EQ(next(), kAboutLine);
+  }
+
+  // The next line that is not a MESSAGE; the MESSAGE lines before it go to
+  // `messages` when given.
+  std::string move(std::vector<std::string>* messages = nullptr) {
+    for (;;) {
+      const std::string line = next();
+      if (!isMessageLine(line)) return line;
+      if (messages) messages->push_back(line);
+    }
+  }
+
+  void start(int size) {
+    send("START " + std::to_string(size));
+    ASSERT_EQ(next(), "OK");
+  }
+
+  // A BOARD block: own stones get owner 1, the opponent's 2.
+  void board(const std::vector<std::string>& own, const std::vector<std::string>& opposing) {
+    send("BOARD");
+    for (const auto& cell : own) send(cell + ",1");
+    for (const auto& cell : opposing) send(cell + ",2");
+    send("DONE");
+  }
+};
+
+}  // namespace quenvik::test
