@@ -127,8 +127,13 @@ void deepen() {
     current = {engine.bestScore, engine.bestMove};
     engine.iterationIndex = d;
     const SearchResult result = principalSearch(engine.referenceWidth, d + 1.0, -kWinScore, kWinScore, 1, 1, 0);
-    engine.bestScore = result.score;
-    engine.bestMove = result.move;
+    // A stop that lands between two iterations makes the next one return no
+    // move at once; the move of the iteration that did finish stands.
+    const bool stoppedBeforeAnyMove = engine.searchAborted.load() != 0 && result.move == -1 && engine.bestMove != -1;
+    if (!stoppedBeforeAnyMove) {
+      engine.bestScore = result.score;
+      engine.bestMove = result.move;
+    }
 
     const bool stable = result.score > current.score - kStableScoreDrop && result.move == current.move &&
                         previous.move == current.move;

@@ -58,7 +58,7 @@ TEST(Decision, OnlyRefutationOfTheOpponentsWinTakesOneIteration) {
   EXPECT_TRUE(isIterationLine(messages[1])) << messages[1];
   EXPECT_EQ(messages[1].substr(0, 28), "MESSAGE  1;(07,07)       0 -");
   EXPECT_TRUE(std::regex_match(messages[2], kFinalReport)) << messages[2];
-  EXPECT_EQ(messages[2].substr(0, 23), "MESSAGE Nodes=1, Time=");
+  EXPECT_EQ(messages[2].substr(0, 22), "MESSAGE Nodes=1, Time=");
   EXPECT_EQ(finalReportDepth(messages[2]), "1-0 0");
 }
 
@@ -150,6 +150,7 @@ TEST(DecisionStop, EverythingButYxstopIsDroppedWhileThinking) {
   const std::string reply = engine.move();
   ASSERT_TRUE(isMoveLine(reply));
   engine.expectSilence();  // still running: END was dropped
+  engine.send("INFO max_node 1000");  // keep the next decisions short
   engine.send("TURN 0,0");  // not on record: that TURN was dropped too
   EXPECT_TRUE(isMoveLine(engine.move()));
   engine.send("TURN 14,14");  // still 15 x 15: START 20 was dropped
