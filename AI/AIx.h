@@ -8,4 +8,8 @@ namespace quenvik {
 // Fractional-depth negamax on engine.board for the side to move.
 SearchResult principalSearch(int width, double depth, int alpha, int beta, int parity, int isRoot, int lateMoveCount);
 
+// Depth every move of a node costs when the node searches `moves` moves:
+// 0.1 for one move, 1.0 for referenceWidth moves, growing with the logarithm.
+double baseReduction(int moves, int referenceWidth);
+
 }  // namespace quenvik

@@ -27,8 +27,7 @@ void clearPositionTable() {
   unsigned char* const firstPage =
       reinterpret_cast<unsigned char*>((reinterpret_cast<std::uintptr_t>(begin) + page - 1) / page * page);
   unsigned char* const lastPage = reinterpret_cast<unsigned char*>(reinterpret_cast<std::uintptr_t>(end) / page * page);
-  if (lastPage <= firstPage ||
-      madvise(firstPage, static_cast<std::size_t>(lastPage - firstPage), MADV_DONTNEED) != 0) {
+  if (lastPage <= firstPage || madvise(firstPage, static_cast<std::size_t>(lastPage - firstPage), MADV_DONTNEED) != 0) {
     zeroBytes(begin, end);
     return;
   }
@@ -46,8 +45,8 @@ const TableEntry* tableLookup(uint64_t key) {
 void tableStore(uint64_t key, int score, int bound, int depth, int priority, int move) {
   TableBucket& bucket = engine.positionTable[key & kTableIndexMask];
   const TableEntry& first = bucket.slot[0];
-  TableEntry& target = (first.bound != EmptySlot && static_cast<int>(first.priority) > priority) ? bucket.slot[1]
-                                                                                                      : bucket.slot[0];
+  TableEntry& target =
+      (first.bound != EmptySlot && static_cast<int>(first.priority) > priority) ? bucket.slot[1] : bucket.slot[0];
   target.key = key;
   target.score = static_cast<int16_t>(score);
   target.bound = static_cast<uint8_t>(bound);

@@ -122,6 +122,7 @@ TEST(Decision, SameCommandsSameLinesUnderANodeLimit) {
 // node count and a budget of over half an hour.
 struct LongDecision : EngineSession {
   LongDecision() {
+    send("INFO max_node 0");
     start(15);
     send("TURN 7,7");
     EXPECT_EQ(next(), "MESSAGE Expected time=1999900ms");

@@ -17,8 +17,15 @@ inline const std::string kAboutLine =
 
 inline bool isMessageLine(const std::string& line) { return line.rfind("MESSAGE", 0) == 0; }
 
+// Node limit of every session unless a test sets its own: enough for real
+// moves, little enough that no decision runs for long.
+constexpr int kSessionNodeLimit = 3000;
+
 struct EngineSession : EngineProcess {
-  EngineSession() { EXPECT_EQ(readLine(), kReadyLine); }
+  EngineSession() {
+    EXPECT_EQ(readLine(), kReadyLine);
+    send("INFO max_node " + std::to_string(kSessionNodeLimit));
+  }
 
   std::string next() { return readLine().value_or("<no output>"); }
 

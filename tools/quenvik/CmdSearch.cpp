@@ -1,8 +1,139 @@
-// Placeholder until this subcommand lands.
+// quenvik eval and quenvik search: the static evaluation and one call of the
+// principal search on a position given on the command line.
+//
+//   quenvik eval [--size N] [--rule R] [--moves "x,y ..."]
+//     prints "eval V search S": V is evaluatePosition for the side that has
+//     just moved (%.6f), once the pattern state is up to date with the board;
+//     S is trunc(-V), the leaf value the search would see before it turns
+//     decided values (15000 or beyond) into wins and losses at a ply.
+//
+//   quenvik search [--size N] [--rule R] [--moves "x,y ..."] --depth D [--nodes K]
+//     one root call of the principal search with width 60, depth D (a
+//     number, fractions allowed), window -20000..20000, every empty cell a
+//     root candidate and a node limit K (0 = none, the default); prints
+//     "score S move x,y nodes K", or "score S move none nodes K" without a
+//     move.
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "AI/AIx.h"
+#include "Value/ValueW.h"
+#include "core/EngineState.h"
+#include "rules/Patterns.h"
+#include "think/LargeStack.h"
 #include "tools/quenvik/Commands.h"
 #include "tools/quenvik/ToolArgs.h"
 
 namespace quenvik::tool {
-int commandEval(const Args&) { throw UsageError("subcommand not available yet"); }
-int commandSearch(const Args&) { throw UsageError("subcommand not available yet"); }
+
+namespace {
+
+constexpr int kRootWidth = 60;
+
+constexpr const char* kEvalUsage =
+    "usage: quenvik eval [--size N] [--rule freestyle|exact|renju] [--moves \"x,y ...\"]; prints \"eval V search S\", "
+    "V the value for the side that has just moved, S = trunc(-V) as a search leaf sees it";
+constexpr const char* kSearchUsage =
+    "usage: quenvik search [--size N] [--rule freestyle|exact|renju] [--moves \"x,y ...\"] --depth D [--nodes K]; "
+    "prints \"score S move x,y nodes K\" (move none without a move)";
+
+// A refused argument, with the subcommand's usage on the same line.
+[[noreturn]] void refuse(const UsageError& error, const char* usage) {
+  throw UsageError(std::string(error.what()) + " (" + usage + ")");
+}
+constexpr double kMaxToolDepth = 100.0;
+
+double parseDepth(const std::string& text) {
+  const char* begin = text.c_str();
+  char* end = nullptr;
+  errno = 0;
+  const double depth = std::strtod(begin, &end);
+  if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(depth) || depth < -kMaxToolDepth ||
+      depth > kMaxToolDepth) {
+    throw UsageError("--depth needs a number from -100 to 100, got '" + text + "'");
+  }
+  return depth;
+}
+
+// The state the root decision prepares before its first iteration, with
+// every empty cell a root candidate.
+void prepareRoot(int32_t nodeLimit) {
+  const int n = engine.boardSize;
+  engine.nodeLimit = nodeLimit;
+  engine.nodeCount = 0;
+  engine.nodeLimitHit = 0;
+  engine.searchAborted = 0;
+  engine.stopFlag = 0;
+  engine.plyIndex = 0;
+  engine.selDepth = 0;
+  engine.referenceWidth = 60;
+  engine.widthNumerator = 1;
+  engine.widthDenominator = 1;
+  engine.bestScore = 0;
+  engine.bestMove = -1;
+  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
+  engine.rootCandidateCount = 0;
+  for (int a = 0; a < n; ++a) {
+    for (int b = 0; b < n; ++b) {
+      if (engine.board[a][b] != kEmpty) continue;
+      engine.rootCandidates[a][b] = 1;
+      engine.rootCandidateCount += 1;
+    }
+  }
+  updatePatterns();
+}
+
+}  // namespace
+
+int commandEval(const Args& args) {
+  ToolArgs parsed;
+  try {
+    parsed = parseToolArgs(args, {});
+  } catch (const UsageError& error) {
+    refuse(error, kEvalUsage);
+  }
+  setUpPosition(parsed.position);
+  updatePatterns();
+  const int32_t justMoved = -sideToMove();
+  double value = 0.0;
+  runOnSearchStack([&] { value = evaluatePosition(justMoved); });
+  std::printf("eval %.6f search %d\n", value, static_cast<int>(-value));
+  return 0;
+}
+
+int commandSearch(const Args& args) {
+  ToolArgs parsed;
+  double depth = 0.0;
+  int32_t nodeLimit = 0;
+  try {
+    parsed = parseToolArgs(args, {"depth", "nodes"});
+    const auto depthOption = parsed.options.find("depth");
+    if (depthOption == parsed.options.end()) throw UsageError("search needs --depth D");
+    depth = parseDepth(depthOption->second);
+    if (const auto nodes = parsed.options.find("nodes"); nodes != parsed.options.end()) {
+      nodeLimit = parseIntOption("nodes", nodes->second);
+      if (nodeLimit < 0) throw UsageError("--nodes must be 0 or more, got " + nodes->second);
+    }
+  } catch (const UsageError& error) {
+    refuse(error, kSearchUsage);
+  }
+
+  setUpPosition(parsed.position);
+  prepareRoot(nodeLimit);
+  SearchResult found{0, -1};
+  runOnSearchStack([&] { found = principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 1, 0); });
+
+  const int n = engine.boardSize;
+  if (found.move < 0) {
+    std::printf("score %d move none nodes %d\n", found.score, engine.nodeCount);
+  } else {
+    std::printf("score %d move %d,%d nodes %d\n", found.score, found.move % n, found.move / n, engine.nodeCount);
+  }
+  return 0;
+}
+
 }  // namespace quenvik::tool

@@ -1,0 +1,71 @@
+// Positions for the search and evaluation tests, written as text: one string
+// per board row a, one character per column b: '.' empty, 'x' Black, 'o'
+// White. The engine is set up as a decision would set it up: new game keys,
+// the board, fresh patterns and the position key.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/EngineState.h"
+#include "frontend/GameRecord.h"
+#include "rules/Patterns.h"
+
+namespace quenvik::test {
+
+enum class Rule { Free, Exact, Renju };
+
+inline void setUpPositionText(const std::vector<std::string>& rows, Rule rule = Rule::Free) {
+  const int n = static_cast<int>(rows.size());
+  engine.exactFive = rule == Rule::Exact ? 1 : 0;
+  engine.renju = rule == Rule::Renju ? 1 : 0;
+  engine.gameSize = n;
+  seedRandom(kMainThreadSeed);
+  newGame();
+  engine.boardSize = n;
+  std::memset(engine.board, 0, sizeof engine.board);
+  engine.stoneCount = 0;
+  for (int a = 0; a < n; ++a) {
+    for (int b = 0; b < n; ++b) {
+      const char c = rows[a][b];
+      engine.board[a][b] = c == 'x' ? kBlack : c == 'o' ? kWhite : kEmpty;
+      engine.stoneCount += c == 'x' || c == 'o';
+    }
+  }
+  engine.recordCount = engine.stoneCount;
+  engine.forbiddenCheckList.clear();
+  engine.previousForbiddenCheckList.clear();
+  rebuildPatterns();
+  engine.positionKey = computePositionKey();
+}
+
+// What the root decision sets before an iteration, with every empty cell a
+// root candidate and no node limit.
+inline void prepareSearchRoot() {
+  const int n = engine.boardSize;
+  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
+  engine.rootCandidateCount = 0;
+  for (int a = 0; a < n; ++a) {
+    for (int b = 0; b < n; ++b) {
+      if (engine.board[a][b] != kEmpty) continue;
+      engine.rootCandidates[a][b] = 1;
+      engine.rootCandidateCount += 1;
+    }
+  }
+  engine.bestScore = 0;
+  engine.bestMove = -1;
+  engine.nodeCount = 0;
+  engine.nodeLimit = 0;
+  engine.nodeLimitHit = 0;
+  engine.stopFlag = 0;
+  engine.searchAborted = 0;
+  engine.plyIndex = 0;
+  engine.selDepth = 0;
+  engine.referenceWidth = 60;
+  engine.widthNumerator = 1;
+  engine.widthDenominator = 1;
+  updatePatterns();
+}
+
+}  // namespace quenvik::test
