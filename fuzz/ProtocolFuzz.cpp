@@ -20,14 +20,14 @@ namespace {
 
 using namespace quenvik;
 
-// A turn limit of 120 ms leaves a budget of at most 20 ms; 100 leaves none,
+// A turn limit of 110 ms leaves a budget of at most 10 ms; 100 leaves none,
 // so the timer stops the decision at its first check.
-constexpr int32_t kCappedTurnTimeout = 120;
+constexpr int32_t kCappedTurnTimeout = 110;
 constexpr int32_t kInstantTurnTimeout = 100;
-constexpr int32_t kCappedNodeLimit = 3000;
+constexpr int32_t kCappedNodeLimit = 1000;
 // Decisions of one input that may use the capped effort; later ones stop at
 // once, so an input full of TURN lines cannot take seconds.
-constexpr int kEffortfulDecisions = 12;
+constexpr int kEffortfulDecisions = 8;
 
 int decisionsThisInput = 0;
 int movesAnswered = 0;

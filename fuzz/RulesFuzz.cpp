@@ -1,9 +1,9 @@
 // Fuzz target: the Renju test, the incremental pattern update, the threat
-// search and the fallback move on arbitrary positions.
+// search, the principal search and the fallback move on arbitrary positions.
 //
 // The input is a board size, a rule and a list of operations: stone edits,
 // pattern updates (compared with a full rebuild), forbidden tests, threat
-// searches and fallback moves, each checked against what must hold whatever
+// searches, short principal searches and fallback moves, each checked against what must hold whatever
 // the position: nothing changes the board behind the caller's back, results
 // stay in range, and the few outcomes that follow from the position alone
 // (a five to complete, a double threat to face) are the ones reported.
@@ -17,7 +17,10 @@
 #include <thread>
 #include <vector>
 
+#include "AI/AIx.h"
+#include "AI/PositionTable.h"
 #include "core/EngineState.h"
+#include "frontend/GameRecord.h"
 #include "rules/Fallback.h"
 #include "rules/LineViews.h"
 #include "rules/Patterns.h"
@@ -317,7 +320,74 @@ void testFallback() {
   if (engine.board[moveRow(move, n)][moveColumn(move, n)] != kEmpty) fail("fallback move on an occupied cell");
 }
 
+bool tableCleared = false;
+
+// A short search from the root as the decision runs it, under a node limit;
+// it must give back the board, the stone count, the key and the ply as it
+// found them, answer an empty cell or none, and leave a pattern state that
+// the next update brings exactly in line with the board.
+void testPrincipalSearch(Reader& in) {
+  const uint8_t choice = in.next();
+  const double depth = 1 + choice % 4;
+  const int candidates = (choice >> 2) % 4;  // all empty cells, one, none, every other one
+  const int32_t nodeLimit = 50 + 50 * (choice >> 4);
+  const int n = boardSide();
+  if (!tableCleared) {
+    clearPositionTable();  // stale entries would make a crash depend on earlier inputs
+    tableCleared = true;
+  }
+  updatePatterns();
+  engine.positionKey = computePositionKey();
+  engine.recordCount = engine.stoneCount;
+  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
+  engine.rootCandidateCount = 0;
+  for (int m = 0, empty = 0; m < n * n; ++m) {
+    const int a = moveRow(m, n), b = moveColumn(m, n);
+    if (engine.board[a][b] != kEmpty) continue;
+    const bool mark =
+        candidates == 0 || (candidates == 1 && engine.rootCandidateCount == 0) || (candidates == 3 && empty % 2 == 0);
+    ++empty;
+    if (!mark) continue;
+    engine.rootCandidates[a][b] = 1;
+    engine.rootCandidateCount = engine.rootCandidateCount + 1;
+  }
+  engine.plyIndex = 0;
+  engine.selDepth = 0;
+  engine.nodeCount = 0;
+  engine.nodeLimitHit = 0;
+  engine.nodeLimit = nodeLimit;
+  engine.stopFlag = 0;
+  engine.searchAborted = 0;
+  engine.referenceWidth = 60;
+  engine.widthNumerator = 1;
+  engine.widthDenominator = 1;
+  engine.bestScore = 0;
+  engine.bestMove = -1;
+
+  int32_t boardBefore[kGridWidth][kGridWidth];
+  std::memcpy(boardBefore, engine.board, sizeof boardBefore);
+  const int32_t stonesBefore = engine.stoneCount;
+  const uint64_t keyBefore = engine.positionKey;
+  const SearchResult result = principalSearch(60, depth, -kWinScore, kWinScore, 1, 1, 0);
+  engine.nodeLimit = 0;
+  engine.stopFlag = 0;
+  engine.searchAborted = 0;
+
+  if (std::memcmp(boardBefore, engine.board, sizeof boardBefore) != 0) fail("the principal search changed the board");
+  if (engine.stoneCount != stonesBefore) fail("the principal search changed the stone count");
+  if (engine.positionKey != keyBefore) fail("the principal search changed the position key");
+  if (engine.plyIndex != 0) fail("the principal search left its ply raised");
+  if (result.move != -1) {
+    if (result.move < 0 || result.move >= n * n) fail("principal search move out of range");
+    if (engine.board[moveRow(result.move, n)][moveColumn(result.move, n)] != kEmpty) {
+      fail("principal search answers an occupied cell");
+    }
+  }
+  updateAndCompare();
+}
+
 void runInput(const uint8_t* data, size_t size) {
+  tableCleared = false;
   Reader in{data, size};
   const int n = kMinBoardSize + in.next() % (kMaxBoardSize - kMinBoardSize + 1);
   const uint8_t rule = in.next() % 3;
@@ -345,6 +415,9 @@ void runInput(const uint8_t* data, size_t size) {
       case 7:
         testFallback();
         break;
+      case 3:
+        testPrincipalSearch(in);
+        break;
       default:
         editCell(in);
         break;
@@ -353,6 +426,13 @@ void runInput(const uint8_t* data, size_t size) {
 }
 
 }  // namespace
+
+// The game keys the position key is made of, the same in every run.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  seedRandom(kMainThreadSeed);
+  makeGameKeys();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The Renju test recurses as deep as the empty cells allow: search stack.
