@@ -384,6 +384,13 @@ void testPrincipalSearch(Reader& in) {
     }
   }
   updateAndCompare();
+  // The search restores each node's pattern state from its snapshot but not
+  // the Renju forbidden-check list, which then describes the last position
+  // updated below the root. A cell whose forbidden status was tested in the
+  // root position can be missing from it, and a later change far from that
+  // cell no longer retests it; nothing after a search in a decision relies
+  // on that, and the next decision rebuilds. Start afresh likewise.
+  rebuildPatterns();
 }
 
 void runInput(const uint8_t* data, size_t size) {
