@@ -42,12 +42,16 @@ int64_t longestBudgetMs(const TimeSettings& settings) {
 
 std::string infoLine(const std::string& key, int64_t value) { return "INFO " + key + " " + std::to_string(value); }
 
-void applyInfo(TimeSettings& settings, const std::string& key, int64_t value) {
+void applyInfo(TimeSettings& settings, RuleFlags& rules, const std::string& key, int64_t value) {
   if (value < INT_MIN || value > INT_MAX) return;  // unreadable to the engine
   const auto v = static_cast<int32_t>(value);
   if (key == "timeout_turn") settings.turnTimeout = v == 0 ? 200 : v;
   if (key == "timeout_match") settings.timeLeft = v == 0 ? 99999999 : v;
   if (key == "time_left") settings.timeLeft = v;
+  if (key == "rule" && (v & 5) != 5) {
+    rules.exactFive = (v & 5) == 1;
+    rules.renju = (v & 5) == 4;
+  }
 }
 
 bool Game::occupied(int cell) const { return std::find(order.begin(), order.end(), cell) != order.end(); }

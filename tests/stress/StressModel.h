@@ -30,9 +30,17 @@ struct TimeSettings {
 };
 int64_t longestBudgetMs(const TimeSettings& settings);
 
-// One INFO line and what it does to the time settings.
+// The rule flags as an engine stores them: INFO rule takes value AND 5 (1
+// exact five, 4 Renju, both bits: no change); START and RECTSTART clear
+// exact five only.
+struct RuleFlags {
+  bool exactFive = false;
+  bool renju = false;
+};
+
+// One INFO line and what it does to the time settings and rule flags.
 std::string infoLine(const std::string& key, int64_t value);
-void applyInfo(TimeSettings& settings, const std::string& key, int64_t value);
+void applyInfo(TimeSettings& settings, RuleFlags& rules, const std::string& key, int64_t value);
 
 // A position as a list of CellIndex moves; entry i is Black's when i is even.
 struct Game {

@@ -2,8 +2,10 @@
 // while the referee sends what managers, GUIs and people send: random board
 // sizes, rules and time settings, stops at random instants, takebacks,
 // restarts, BOARD resumptions and junk. It checks that every request is
-// answered by exactly one legal move line in time, that END ends the engine
-// with status 0, and that no engine crashes or hangs.
+// answered by exactly one legal move line in time (on the board, on an
+// empty cell, and for Black under Renju not on a forbidden point while an
+// allowed one is left), that END ends the engine with status 0, and that no
+// engine crashes or hangs.
 //
 //   quenvik_stress [--games N] [--seed S] [--only-game K] [--margin-ms M]
 //                  [--hang-ms H] [--max-plies P] [--engine PATH] [--engine-a PATH]
@@ -23,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "stress/RenjuJudge.h"
 #include "stress/StressModel.h"
 #include "support/Process.h"
 
@@ -67,6 +70,7 @@ struct Player {
   std::unique_ptr<test::EngineProcess> process;
   std::vector<int> record;  // what the engine holds, in its own order
   TimeSettings settings;
+  RuleFlags rules;
 };
 
 bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
@@ -182,7 +186,7 @@ struct Match {
 
   void sendInfo(Player& player, const std::string& key, int64_t value) {
     send(player, infoLine(key, value));
-    applyInfo(player.settings, key, value);
+    applyInfo(player.settings, player.rules, key, value);
   }
 
   void randomSettings(Player& player) {
@@ -227,6 +231,7 @@ struct Match {
                       : (lowerCase ? "restart" : "RESTART");
       send(player, command);
       expectReply(player, "OK", "a new game");
+      if (kind != 2) player.rules.exactFive = false;
       // START and RECTSTART clear exact five; the rule is sent again.
       randomSettings(player);
     }
@@ -397,6 +402,14 @@ struct Match {
     const int cell = x + kGridWidth * y;
     if (std::find(engineRecord.begin(), engineRecord.end(), cell) != engineRecord.end()) {
       throw Failure(player.name + ": move " + line + " on an occupied cell");
+    }
+    // Under Renju, Black loses by playing a forbidden point; an engine plays
+    // one only when every empty cell is forbidden.
+    if (player.rules.renju && engineRecord.size() % 2 == 0) {
+      const RenjuVerdict verdict = judgeBlackMove(game.size, engineRecord, cell);
+      if (verdict.forbidden && verdict.anyAllowed) {
+        throw Failure(player.name + ": Black's move " + line + " is a forbidden point under Renju");
+      }
     }
     player.record = engineRecord;
     player.record.push_back(cell);
