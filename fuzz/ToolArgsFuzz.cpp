@@ -23,15 +23,21 @@ using namespace quenvik;
 using quenvik::tool::UsageError;
 
 // The options the subcommands take besides --size, --rule and --moves.
-const std::set<std::string> kExtraOptions = {"cell", "nodes", "time", "depth", "attacker"};
+const std::set<std::string> kExtraOptions = {"cell", "nodes", "time", "depth", "request"};
 
-// Subcommands that finish quickly on any position; the searching ones run
-// for as long as their arguments ask.
+// Subcommands that finish quickly on any position. The searching ones run
+// for as long as their arguments ask: search runs only under a small node
+// limit, think and bench not at all.
 struct Subcommand {
   const char* name;
   int (*run)(const tool::Args&);
 };
-constexpr Subcommand kQuickSubcommands[] = {{"forbidden", tool::commandForbidden}, {"patterns", tool::commandPatterns}};
+constexpr Subcommand kQuickSubcommands[] = {{"forbidden", tool::commandForbidden},
+                                            {"patterns", tool::commandPatterns},
+                                            {"eval", tool::commandEval},
+                                            {"vcf", tool::commandVcf},
+                                            {"search", tool::commandSearch}};
+constexpr int kLargestSearchNodes = 2000;
 
 [[noreturn]] void fail(const char* what) {
   std::fprintf(stderr, "fuzz_tool_args: %s\n", what);
@@ -84,10 +90,25 @@ void checkSetUp(const tool::Position& position) {
   }
 }
 
+// A search under a node limit of at most kLargestSearchNodes; anything else
+// is left for the subcommand to refuse or run.
+bool searchIsShort(const tool::Args& args) {
+  try {
+    const tool::ToolArgs parsed = tool::parseToolArgs(args, {"depth", "nodes"});
+    const auto nodes = parsed.options.find("nodes");
+    if (nodes == parsed.options.end()) return false;
+    const int limit = tool::parseIntOption("nodes", nodes->second);
+    return limit >= 1 && limit <= kLargestSearchNodes;
+  } catch (const UsageError&) {
+    return true;  // refused before it searches
+  }
+}
+
 void runSubcommand(const std::vector<std::string>& commandLine) {
   const tool::Args args(commandLine.begin() + 1, commandLine.end());
   for (const Subcommand& subcommand : kQuickSubcommands) {
     if (commandLine.front() != subcommand.name) continue;
+    if (commandLine.front() == "search" && !searchIsShort(args)) continue;
     try {
       if (subcommand.run(args) != 0) fail("a subcommand failed without a UsageError");
     } catch (const UsageError&) {
