@@ -330,7 +330,7 @@ void testPrincipalSearch(Reader& in) {
   const uint8_t choice = in.next();
   const double depth = 1 + choice % 4;
   const int candidates = (choice >> 2) % 4;  // all empty cells, one, none, every other one
-  const int32_t nodeLimit = 50 + 50 * (choice >> 4);
+  const int32_t nodeLimit = 30 + 20 * (choice >> 4);
   const int n = boardSide();
   if (!tableCleared) {
     clearPositionTable();  // stale entries would make a crash depend on earlier inputs
