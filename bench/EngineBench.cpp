@@ -61,24 +61,7 @@ void BM_PrincipalSearch(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     setUp(kMiddleGame);
-    engine.nodeCount = 0;
-    engine.plyIndex = 0;
-    engine.selDepth = 0;
-    engine.searchAborted = 0;
-    engine.nodeLimitHit = 0;
-    engine.stopFlag = 0;
-    engine.referenceWidth = 60;
-    engine.widthNumerator = 1;
-    engine.widthDenominator = 1;
-    engine.rootCandidateCount = 0;
-    for (int a = 0; a < 15; ++a) {
-      for (int b = 0; b < 15; ++b) {
-        engine.rootCandidates[a][b] = engine.board[a][b] == quenvik::kEmpty ? 1 : 0;
-        engine.rootCandidateCount += engine.rootCandidates[a][b];
-      }
-    }
-    engine.bestScore = 0;
-    engine.bestMove = -1;
+    quenvik::prepareStandaloneRootSearch(0);
     state.ResumeTiming();
     quenvik::runOnSearchStack([&] { quenvik::principalSearch(60, depth, -20000, 20000, 1, 1, 0); });
     nodes += engine.nodeCount;
