@@ -4,6 +4,8 @@
 // the board, fresh patterns and the position key.
 #pragma once
 
+#include "AI/AIx.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -42,30 +44,6 @@ inline void setUpPositionText(const std::vector<std::string>& rows, Rule rule = 
 
 // What the root decision sets before an iteration, with every empty cell a
 // root candidate and no node limit.
-inline void prepareSearchRoot() {
-  const int n = engine.boardSize;
-  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
-  engine.rootCandidateCount = 0;
-  for (int a = 0; a < n; ++a) {
-    for (int b = 0; b < n; ++b) {
-      if (engine.board[a][b] != kEmpty) continue;
-      engine.rootCandidates[a][b] = 1;
-      engine.rootCandidateCount += 1;
-    }
-  }
-  engine.bestScore = 0;
-  engine.bestMove = -1;
-  engine.nodeCount = 0;
-  engine.nodeLimit = 0;
-  engine.nodeLimitHit = 0;
-  engine.stopFlag = 0;
-  engine.searchAborted = 0;
-  engine.plyIndex = 0;
-  engine.selDepth = 0;
-  engine.referenceWidth = 60;
-  engine.widthNumerator = 1;
-  engine.widthDenominator = 1;
-  updatePatterns();
-}
+inline void prepareSearchRoot() { prepareStandaloneRootSearch(0); }
 
 }  // namespace quenvik::test

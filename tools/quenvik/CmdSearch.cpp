@@ -59,34 +59,6 @@ double parseDepth(const std::string& text) {
   return depth;
 }
 
-// The state the root decision prepares before its first iteration, with
-// every empty cell a root candidate.
-void prepareRoot(int32_t nodeLimit) {
-  const int n = engine.boardSize;
-  engine.nodeLimit = nodeLimit;
-  engine.nodeCount = 0;
-  engine.nodeLimitHit = 0;
-  engine.searchAborted = 0;
-  engine.stopFlag = 0;
-  engine.plyIndex = 0;
-  engine.selDepth = 0;
-  engine.referenceWidth = 60;
-  engine.widthNumerator = 1;
-  engine.widthDenominator = 1;
-  engine.bestScore = 0;
-  engine.bestMove = -1;
-  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
-  engine.rootCandidateCount = 0;
-  for (int a = 0; a < n; ++a) {
-    for (int b = 0; b < n; ++b) {
-      if (engine.board[a][b] != kEmpty) continue;
-      engine.rootCandidates[a][b] = 1;
-      engine.rootCandidateCount += 1;
-    }
-  }
-  updatePatterns();
-}
-
 }  // namespace
 
 int commandEval(const Args& args) {
@@ -123,7 +95,7 @@ int commandSearch(const Args& args) {
   }
 
   setUpPosition(parsed.position);
-  prepareRoot(nodeLimit);
+  prepareStandaloneRootSearch(nodeLimit);
   SearchResult found{0, -1};
   runOnSearchStack([&] { found = principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 1, 0); });
 
