@@ -311,7 +311,10 @@ struct Match {
     if (!resume && count > 0 && samePosition(player.record, order, count)) takeBack(player);
     if (!resume && count > 0 && samePosition(player.record, order, count - 1)) {
       request.lines = {"TURN " + cellText(order.back())};
-      request.engineRecord = order;
+      // The engine's own order, which a BOARD block may have changed from
+      // the game's: TAKEBACK removes the last move of that order.
+      request.engineRecord = player.record;
+      request.engineRecord.push_back(order.back());
       return request;
     }
     const std::vector<BlockStone> stones = blockForMover(game, rng);
