@@ -369,6 +369,7 @@ void testPrincipalSearch(Reader& in) {
   const int32_t stonesBefore = engine.stoneCount;
   const uint64_t keyBefore = engine.positionKey;
   const SearchResult result = principalSearch(60, depth, -kWinScore, kWinScore, 1, 1, 0);
+  const bool stopped = engine.stopFlag != 0 || engine.searchAborted != 0;
   engine.nodeLimit = 0;
   engine.stopFlag = 0;
   engine.searchAborted = 0;
@@ -383,13 +384,22 @@ void testPrincipalSearch(Reader& in) {
       fail("principal search answers an occupied cell");
     }
   }
+  if (stopped) {
+    // A stopped search returns without copying its snapshots back, so the
+    // pattern state is that of the position it was searching. The next
+    // update repairs the lines near the moves taken back, but under Renju a
+    // forbidden status that hangs on a far stone can stay stale; the engine
+    // ends its decision at a stop and rebuilds at the next. Do likewise.
+    rebuildPatterns();
+    return;
+  }
   updateAndCompare();
-  // The search restores each node's pattern state from its snapshot but not
-  // the Renju forbidden-check list, which then describes the last position
-  // updated below the root. A cell whose forbidden status was tested in the
-  // root position can be missing from it, and a later change far from that
-  // cell no longer retests it; nothing after a search in a decision relies
-  // on that, and the next decision rebuilds. Start afresh likewise.
+  // The searches restore each node's pattern state from its snapshot but
+  // not the Renju forbidden-check list, which then describes the last
+  // position updated below the root. A cell tested in the root position can
+  // be missing from it, and a later change far from that cell no longer
+  // retests it; a decision never changes the board after its search, and
+  // the next decision rebuilds. Start afresh likewise.
   rebuildPatterns();
 }
 
