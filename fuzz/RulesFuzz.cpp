@@ -336,33 +336,23 @@ void testPrincipalSearch(Reader& in) {
     clearPositionTable();  // stale entries would make a crash depend on earlier inputs
     tableCleared = true;
   }
-  updatePatterns();
+  prepareStandaloneRootSearch(nodeLimit);
   engine.positionKey = computePositionKey();
   engine.recordCount = engine.stoneCount;
-  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
-  engine.rootCandidateCount = 0;
-  for (int m = 0, empty = 0; m < n * n; ++m) {
-    const int a = moveRow(m, n), b = moveColumn(m, n);
-    if (engine.board[a][b] != kEmpty) continue;
-    const bool mark =
-        candidates == 0 || (candidates == 1 && engine.rootCandidateCount == 0) || (candidates == 3 && empty % 2 == 0);
-    ++empty;
-    if (!mark) continue;
-    engine.rootCandidates[a][b] = 1;
-    engine.rootCandidateCount = engine.rootCandidateCount + 1;
+  if (candidates != 0) {
+    // Narrow the root's candidates: the first empty cell, none, or every other one.
+    std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
+    engine.rootCandidateCount = 0;
+    for (int m = 0, empty = 0; m < n * n; ++m) {
+      const int a = moveRow(m, n), b = moveColumn(m, n);
+      if (engine.board[a][b] != kEmpty) continue;
+      const bool mark = (candidates == 1 && engine.rootCandidateCount == 0) || (candidates == 3 && empty % 2 == 0);
+      ++empty;
+      if (!mark) continue;
+      engine.rootCandidates[a][b] = 1;
+      engine.rootCandidateCount = engine.rootCandidateCount + 1;
+    }
   }
-  engine.plyIndex = 0;
-  engine.selDepth = 0;
-  engine.nodeCount = 0;
-  engine.nodeLimitHit = 0;
-  engine.nodeLimit = nodeLimit;
-  engine.stopFlag = 0;
-  engine.searchAborted = 0;
-  engine.referenceWidth = 60;
-  engine.widthNumerator = 1;
-  engine.widthDenominator = 1;
-  engine.bestScore = 0;
-  engine.bestMove = -1;
 
   int32_t boardBefore[kGridWidth][kGridWidth];
   std::memcpy(boardBefore, engine.board, sizeof boardBefore);

@@ -13,6 +13,7 @@
 #include "core/EngineState.h"
 #include "frontend/GameRecord.h"
 #include "rules/Patterns.h"
+#include "RulesBoardText.h"
 
 namespace quenvik::test {
 
@@ -25,16 +26,7 @@ inline void setUpPositionText(const std::vector<std::string>& rows, Rule rule = 
   engine.gameSize = n;
   seedRandom(kMainThreadSeed);
   newGame();
-  engine.boardSize = n;
-  std::memset(engine.board, 0, sizeof engine.board);
-  engine.stoneCount = 0;
-  for (int a = 0; a < n; ++a) {
-    for (int b = 0; b < n; ++b) {
-      const char c = rows[a][b];
-      engine.board[a][b] = c == 'x' ? kBlack : c == 'o' ? kWhite : kEmpty;
-      engine.stoneCount += c == 'x' || c == 'o';
-    }
-  }
+  setBoardText(rows);
   engine.recordCount = engine.stoneCount;
   engine.forbiddenCheckList.clear();
   engine.previousForbiddenCheckList.clear();
