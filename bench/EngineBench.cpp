@@ -11,8 +11,8 @@
 #include "Value/ValueW.h"
 #include "core/EngineState.h"
 #include "rules/Patterns.h"
-#include "threat/ThreatSearch.h"
 #include "think/LargeStack.h"
+#include "threat/ThreatSearch.h"
 #include "tools/quenvik/ToolArgs.h"
 
 namespace {
@@ -28,7 +28,8 @@ const char* const kFourLadder =
     "2,5 1,4 2,6 2,8 2,7 5,8 3,4 6,3 5,4 0,0 6,5 0,12 6,6 0,19 7,8 14,0 8,8 19,0 10,6 19,12 10,7 19,19";
 
 void setUp(const char* moves, int size = 15, const char* rule = "freestyle") {
-  const auto args = quenvik::tool::parseToolArgs({"--size", std::to_string(size), "--rule", rule, "--moves", moves}, {});
+  const auto args =
+      quenvik::tool::parseToolArgs({"--size", std::to_string(size), "--rule", rule, "--moves", moves}, {});
   quenvik::tool::setUpPosition(args.position);
   quenvik::updatePatterns();
 }

@@ -39,8 +39,7 @@ int drawRandom() {
 }
 
 int64_t clockMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - processStart)
-      .count();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - processStart).count();
 }
 
 }  // namespace quenvik

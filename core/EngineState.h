@@ -20,7 +20,7 @@ namespace quenvik {
 // Grid, cell values and cell codes
 // ---------------------------------------------------------------------------
 
-constexpr int kGridWidth = 20;        // every grid is 20 wide, whatever the board size
+constexpr int kGridWidth = 20;  // every grid is 20 wide, whatever the board size
 constexpr int kMinBoardSize = 5;
 constexpr int kMaxBoardSize = 20;
 constexpr int kMaxRecordMoves = 400;  // 20 x 20
@@ -48,8 +48,8 @@ constexpr int colourIndex(int32_t colour) { return colour == kBlack ? 0 : 1; }
 // Score scale
 // ---------------------------------------------------------------------------
 
-constexpr int kWinScore = 20000;        // root window bound; win before any move searched
-constexpr int kDecidedScore = 15000;    // at or beyond it (either sign) the game is decided
+constexpr int kWinScore = 20000;      // root window bound; win before any move searched
+constexpr int kDecidedScore = 15000;  // at or beyond it (either sign) the game is decided
 constexpr int kNoCandidateScore = -20001;
 constexpr double kEvalDecided = 15000.0;
 
@@ -112,10 +112,10 @@ constexpr int kMaxRank = 91;
 // The part of the pattern state that the principal search saves and restores
 // per ply as one block.
 struct PatternState {
-  int32_t cellStateMap[kGridWidth][kGridWidth];             // board at the last update
+  int32_t cellStateMap[kGridWidth][kGridWidth];  // board at the last update
   int32_t patternCodes[2][kGridWidth][kGridWidth][kDirections];
-  int32_t cellRank[2][kGridWidth][kGridWidth];              // 1..91, 0 = forbidden to Black
-  int32_t cellLevel[2][kGridWidth][kGridWidth];             // 6 five, 5 straight four, 4 four, 3 open three
+  int32_t cellRank[2][kGridWidth][kGridWidth];   // 1..91, 0 = forbidden to Black
+  int32_t cellLevel[2][kGridWidth][kGridWidth];  // 6 five, 5 straight four, 4 four, 3 open three
 };
 static_assert(sizeof(PatternState) == 20800);
 
@@ -196,7 +196,7 @@ struct EngineState {
   // Stop protocol and timing.
   std::mutex stateLock;
   std::atomic<int32_t> thinking;
-  std::atomic<int32_t> stopFlag;   // 0 run, 1 stop asked, 2 timer thread ended
+  std::atomic<int32_t> stopFlag;  // 0 run, 1 stop asked, 2 timer thread ended
   std::atomic<int32_t> softStop;
   std::atomic<int32_t> timeBudget;
   std::atomic<int64_t> startTime;
@@ -219,7 +219,7 @@ struct EngineState {
 
   // Pattern state of every empty cell (cellStateMap is its board snapshot).
   PatternState patterns;
-  std::vector<int32_t> forbiddenCheckList;          // a + 20*b, Renju only
+  std::vector<int32_t> forbiddenCheckList;  // a + 20*b, Renju only
   std::vector<int32_t> previousForbiddenCheckList;
 
   // Root decision and principal search.

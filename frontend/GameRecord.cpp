@@ -71,9 +71,15 @@ SearchSquare searchWindow(const int32_t* recordMoves, int recordCount, int gameS
     int& origin = growX ? originX : originY;
     int& end = growX ? endX : endY;
     if (k % 2 == 1) {
-      if (origin > 0) --origin; else ++end;
+      if (origin > 0)
+        --origin;
+      else
+        ++end;
     } else {
-      if (end < gameSize - 1) ++end; else --origin;
+      if (end < gameSize - 1)
+        ++end;
+      else
+        --origin;
     }
   }
   return {originX, originY, endX - originX + 1};

@@ -18,18 +18,26 @@ struct LineSlot {
 // Line number and position of cell (a, b) in direction d on an N x N board.
 constexpr int lineNumberOf(int direction, int a, int b, int n) {
   switch (direction) {
-    case 0: return a;
-    case 1: return b;
-    case 2: return a + b;
-    default: return n - 1 + a - b;
+    case 0:
+      return a;
+    case 1:
+      return b;
+    case 2:
+      return a + b;
+    default:
+      return n - 1 + a - b;
   }
 }
 constexpr int linePositionOf(int direction, int a, int b, int n) {
   switch (direction) {
-    case 0: return b;
-    case 1: return a;
-    case 2: return b;
-    default: return n - 1 - b;
+    case 0:
+      return b;
+    case 1:
+      return a;
+    case 2:
+      return b;
+    default:
+      return n - 1 - b;
   }
 }
 
@@ -40,10 +48,14 @@ struct Cell {
 };
 constexpr Cell cellOnLine(int direction, int a, int b, int p, int n) {
   switch (direction) {
-    case 0: return {a, p};
-    case 1: return {p, b};
-    case 2: return {a + b - p, p};
-    default: return {a - b + n - 1 - p, n - 1 - p};
+    case 0:
+      return {a, p};
+    case 1:
+      return {p, b};
+    case 2:
+      return {a + b - p, p};
+    default:
+      return {a - b + n - 1 - p, n - 1 - p};
   }
 }
 

@@ -29,9 +29,7 @@ struct Scored {
   int move;
 };
 
-int32_t budgetFor(int divisor) {
-  return timeBudgetFor(engine.timeLeft.load(), engine.turnTimeout.load(), divisor);
-}
+int32_t budgetFor(int divisor) { return timeBudgetFor(engine.timeLeft.load(), engine.turnTimeout.load(), divisor); }
 
 int64_t elapsedSinceSearchStart() { return clockMs() - engine.searchStartTime; }
 
@@ -135,8 +133,8 @@ void deepen() {
       engine.bestMove = result.move;
     }
 
-    const bool stable = result.score > current.score - kStableScoreDrop && result.move == current.move &&
-                        previous.move == current.move;
+    const bool stable =
+        result.score > current.score - kStableScoreDrop && result.move == current.move && previous.move == current.move;
     engine.timeBudget = budgetFor(stable ? kStableBudgetDivisor : kUnstableBudgetDivisor);
     engine.softStop = (clockMs() - engine.startTime.load() >= engine.timeBudget.load() / 3) ? 1 : 0;
 

@@ -85,9 +85,9 @@ TEST(Decision, NoTimeLeftStillAnswersALegalMove) {
     ASSERT_TRUE(isMoveLine(reply)) << reply;
     EXPECT_NE(reply, "7,7");
     ASSERT_FALSE(messages.empty());
-    const std::string expected = std::string(setting) == "INFO time_left 0"           ? "-100"
-                                 : std::string(setting) == "INFO timeout_turn 1"       ? "-99"
-                                                                                      : "-2147483648";
+    const std::string expected = std::string(setting) == "INFO time_left 0"      ? "-100"
+                                 : std::string(setting) == "INFO timeout_turn 1" ? "-99"
+                                                                                 : "-2147483648";
     EXPECT_EQ(messages[0], "MESSAGE Expected time=" + expected + "ms");
     // The decision answers; another request follows as usual.
     engine.send("TURN 0,0");
@@ -150,9 +150,9 @@ TEST(DecisionStop, EverythingButYxstopIsDroppedWhileThinking) {
   engine.send("YXSTOP");
   const std::string reply = engine.move();
   ASSERT_TRUE(isMoveLine(reply));
-  engine.expectSilence();  // still running: END was dropped
+  engine.expectSilence();             // still running: END was dropped
   engine.send("INFO max_node 1000");  // keep the next decisions short
-  engine.send("TURN 0,0");  // not on record: that TURN was dropped too
+  engine.send("TURN 0,0");            // not on record: that TURN was dropped too
   EXPECT_TRUE(isMoveLine(engine.move()));
   engine.send("TURN 14,14");  // still 15 x 15: START 20 was dropped
   EXPECT_TRUE(isMoveLine(engine.move()));

@@ -121,8 +121,9 @@ TEST(ProtocolTurn, BadMovesAreRefusedAndChangeNothing) {
   engine.send("TURN 7,7");
   const std::string reply = engine.move();
   ASSERT_TRUE(isMoveLine(reply));
-  for (const std::string& line : std::vector<std::string>{"TURN 7,7", "TURN " + reply, "TURN 15,0", "TURN 0,15", "TURN -1,3", "TURN 3",
-                                 "TURN", "TURN a,b", "TURN 4294967303,7", "TURN 3 ,4"}) {
+  for (const std::string& line :
+       std::vector<std::string>{"TURN 7,7", "TURN " + reply, "TURN 15,0", "TURN 0,15", "TURN -1,3", "TURN 3", "TURN",
+                                "TURN a,b", "TURN 4294967303,7", "TURN 3 ,4"}) {
     engine.send(line);
     EXPECT_EQ(engine.next(), "ERROR Move error.") << line;
   }
@@ -222,13 +223,13 @@ TEST(ProtocolBoard, OneOpposingStoneMakesTheEngineSecond) {
 // the answer is the centre.
 TEST(ProtocolBoard, FailedBlocksAnswerBoardErrorThenTheCentre) {
   const std::vector<std::vector<std::string>> blocks = {
-      {"1,1,1", "2,2,1", "3,3,2"},            // two own, one opposing
-      {"1,1,2", "2,2,2"},                      // two more opposing
-      {"1,1,1", "x,2,2"},                      // unreadable stone line
-      {"1,1,1", "15,2,2"},                     // off the board
-      {"1,1,1", "1,1,2"},                      // two stones on one cell
+      {"1,1,1", "2,2,1", "3,3,2"},               // two own, one opposing
+      {"1,1,2", "2,2,2"},                        // two more opposing
+      {"1,1,1", "x,2,2"},                        // unreadable stone line
+      {"1,1,1", "15,2,2"},                       // off the board
+      {"1,1,1", "1,1,2"},                        // two stones on one cell
       {"1,1,1", "2,2,2", std::string(99, '3')},  // line longer than a block line may be
-      {"1,1,1", "2,2"},                        // missing owner
+      {"1,1,1", "2,2"},                          // missing owner
   };
   for (const auto& block : blocks) {
     Engine engine;
@@ -247,7 +248,8 @@ TEST(ProtocolBoard, MoreThan226StonesFail) {
   Engine engine;
   engine.start(20);
   engine.send("BOARD");
-  for (int i = 0; i < 228; ++i) engine.send(std::to_string(i % 20) + "," + std::to_string(i / 20) + "," + (i % 2 ? "2" : "1"));
+  for (int i = 0; i < 228; ++i)
+    engine.send(std::to_string(i % 20) + "," + std::to_string(i / 20) + "," + (i % 2 ? "2" : "1"));
   engine.send("DONE");
   EXPECT_EQ(engine.next(), "ERROR Board error.");
   EXPECT_EQ(engine.next(), "10,10");

@@ -154,7 +154,8 @@ std::optional<std::string> EngineProcess::readLine(int timeoutMs) {
       return line;
     }
     if (ended_) return std::nullopt;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) return std::nullopt;
     pollfd fd{fromChild_, POLLIN, 0};
     const int ready = poll(&fd, 1, static_cast<int>(left.count()));

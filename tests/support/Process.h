@@ -33,8 +33,8 @@ class EngineProcess {
 
   static std::string defaultPath();
 
-  void send(const std::string& line);        // writes line + "\n"
-  void sendRaw(const std::string& bytes);    // writes bytes as they are
+  void send(const std::string& line);      // writes line + "\n"
+  void sendRaw(const std::string& bytes);  // writes bytes as they are
   // Next line of standard output without its line feed; nullopt at end of
   // output or when nothing arrives within timeoutMs (a hang guard only).
   std::optional<std::string> readLine(int timeoutMs = 60000);

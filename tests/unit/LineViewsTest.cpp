@@ -69,7 +69,8 @@ TEST(LineViews, EveryCellOfEveryDirectionMapsBackToItself) {
           const int p = cutPaddedLine(fromViews, views, d, a, b, n);
           EXPECT_EQ(boardPaddedLine(fromBoard, d, a, b), p);
           EXPECT_EQ(fromViews[p + 2], engine.board[a][b]);
-          for (int q = 0; q < n + 4; ++q) ASSERT_EQ(fromViews[q], fromBoard[q]) << n << " " << a << " " << b << " " << d;
+          for (int q = 0; q < n + 4; ++q)
+            ASSERT_EQ(fromViews[q], fromBoard[q]) << n << " " << a << " " << b << " " << d;
           for (int q = 0; q < n; ++q) {
             if (fromViews[q + 2] == kOffBoard) continue;
             const Cell cell = cellOnLine(d, a, b, q, n);

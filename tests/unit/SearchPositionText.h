@@ -4,16 +4,15 @@
 // the board, fresh patterns and the position key.
 #pragma once
 
-#include "AI/AIx.h"
-
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "AI/AIx.h"
+#include "RulesBoardText.h"
 #include "core/EngineState.h"
 #include "frontend/GameRecord.h"
 #include "rules/Patterns.h"
-#include "RulesBoardText.h"
 
 namespace quenvik::test {
 

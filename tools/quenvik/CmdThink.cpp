@@ -79,8 +79,8 @@ int commandBench(const Args& args) {
   int64_t totalNodes = 0;
   int64_t totalMs = 0;
   for (const BenchPosition& position : kBenchPositions) {
-    std::vector<std::string> positionArgs = {"--size", std::to_string(position.size), "--rule", position.rule,
-                                             "--moves", position.moves};
+    std::vector<std::string> positionArgs = {
+        "--size", std::to_string(position.size), "--rule", position.rule, "--moves", position.moves};
     setUpPosition(parseToolArgs(positionArgs, {}).position);
     applyLimits(limits);
     const int recordBefore = engine.recordCount;

@@ -18,7 +18,7 @@ struct UsageError : std::runtime_error {
 
 struct Position {
   int size = 15;
-  std::string rule = "freestyle";  // freestyle, exact or renju
+  std::string rule = "freestyle";          // freestyle, exact or renju
   std::vector<std::pair<int, int>> moves;  // protocol x, y in playing order
 };
 

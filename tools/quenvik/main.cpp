@@ -14,9 +14,12 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"forbidden", quenvik::tool::commandForbidden}, {"patterns", quenvik::tool::commandPatterns},
-    {"eval", quenvik::tool::commandEval},           {"search", quenvik::tool::commandSearch},
-    {"vcf", quenvik::tool::commandVcf},             {"think", quenvik::tool::commandThink},
+    {"forbidden", quenvik::tool::commandForbidden},
+    {"patterns", quenvik::tool::commandPatterns},
+    {"eval", quenvik::tool::commandEval},
+    {"search", quenvik::tool::commandSearch},
+    {"vcf", quenvik::tool::commandVcf},
+    {"think", quenvik::tool::commandThink},
     {"bench", quenvik::tool::commandBench},
 };
 
