@@ -7,6 +7,7 @@
 #include "AI/PositionTable.h"
 #include "AI/SearchTables.h"
 #include "Value/ValueW.h"
+#include "rules/LineThreats.h"
 #include "rules/LineViews.h"
 #include "rules/Patterns.h"
 

@@ -3,21 +3,31 @@
 #include <string>
 
 #include "core/EngineState.h"
-#include "core/Output.h"
 #include "frontend/CommandParse.h"
 #include "frontend/GameRecord.h"
 #include "frontend/LineInput.h"
+#include "frontend/ProtocolOutput.h"
 #include "frontend/Settings.h"
+#include "think/Game.h"
 #include "think/ThinkThread.h"
 
 namespace quenvik {
 
 namespace {
 
+// Where the front end writes; the think thread writes there too, through the
+// reporter, while the loop prints nothing.
+std::FILE* out = stdout;
+
+using Launch = void (*)(const Reporter&);
+
 void reply(const char* text) {
-  emit("%s\n", text);
-  flushOutput();
+  emitTo(out, "%s\n", text);
+  std::fflush(out);
 }
+
+// A decision that answers on the front end's stream.
+void launchDecision(Launch launch) { launch(protocolReporter(out)); }
 
 bool gameStarted() { return engine.gameSize != 0; }
 
@@ -72,7 +82,7 @@ void handleRestart() {
   reply("OK");
 }
 
-void handleTurn(const std::string& line, void (*launch)()) {
+void handleTurn(const std::string& line, Launch launch) {
   if (!gameStarted()) {
     reply("ERROR No game started.");
     return;
@@ -85,20 +95,20 @@ void handleTurn(const std::string& line, void (*launch)()) {
   }
   engine.recordMoves[engine.recordCount] = cellIndexOf(x, y);
   engine.recordCount = engine.recordCount + 1;
-  launch();
+  launchDecision(launch);
 }
 
-void handleBegin(void (*launch)()) {
+void handleBegin(Launch launch) {
   if (!gameStarted()) {
     reply("ERROR No game started.");
     return;
   }
-  launch();
+  launchDecision(launch);
 }
 
 // Reads the block up to its DONE line. Returns false when the input ends
 // first (the block is abandoned and no decision starts).
-bool handleBoard(std::FILE* input, void (*launch)()) {
+bool handleBoard(std::FILE* input, Launch launch) {
   if (!gameStarted()) {
     reply("ERROR No game started.");
     return true;
@@ -133,7 +143,7 @@ bool handleBoard(std::FILE* input, void (*launch)()) {
     recordCount = 0;
   }
   engine.recordCount = recordCount;
-  launch();
+  launchDecision(launch);
   return true;
 }
 
@@ -144,9 +154,11 @@ void handleInfo(const std::string& line) {
 }
 
 void handleAbout() {
-  emit("name=\"Quenvik\", version=\"%s\", author=\"Quenvik developers\", country=\"n/a\", email=\"n/a\", www=\"n/a\"\n",
-       kEngineVersion);
-  flushOutput();
+  emitTo(out,
+         "name=\"Quenvik\", version=\"%s\", author=\"Quenvik developers\", country=\"n/a\", email=\"n/a\", "
+         "www=\"n/a\"\n",
+         kEngineVersion);
+  std::fflush(out);
 }
 
 void handleTakeback() {
@@ -160,10 +172,11 @@ void handleTakeback() {
 
 }  // namespace
 
-int runProtocolOn(std::FILE* input, void (*launch)()) {
+int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
+  out = output;
   seedRandom(kMainThreadSeed);
-  emit("MESSAGE Quenvik %s is ready.\n", kEngineVersion);
-  flushOutput();
+  emitTo(out, "MESSAGE Quenvik %s is ready.\n", kEngineVersion);
+  std::fflush(out);
 
   std::string line;
   for (;;) {
@@ -207,6 +220,6 @@ int runProtocolOn(std::FILE* input, void (*launch)()) {
   return 0;
 }
 
-int runProtocol() { return runProtocolOn(stdin, startDecision); }
+int runProtocol() { return runProtocolOn(stdin, stdout, startDecision); }
 
 }  // namespace quenvik

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "think/Reporter.h"
+
 namespace quenvik {
 
 constexpr const char* kEngineVersion = "5.1.1";
@@ -11,8 +13,9 @@ constexpr const char* kEngineVersion = "5.1.1";
 // run on think threads. Returns the exit status.
 int runProtocol();
 
-// The same loop on any input stream, with decisions started by `launch`
-// (for instance one that decides on the calling thread).
-int runProtocolOn(std::FILE* input, void (*launch)());
+// The same loop on any pair of streams, with decisions started by `launch`
+// with the reporter that answers on `output` (for instance a launch that
+// decides on the calling thread).
+int runProtocolOn(std::FILE* input, std::FILE* output, void (*launch)(const Reporter&));
 
 }  // namespace quenvik

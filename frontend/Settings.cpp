@@ -1,8 +1,5 @@
 #include "frontend/Settings.h"
 
-#include <algorithm>
-#include <climits>
-
 #include "core/EngineState.h"
 
 namespace quenvik {
@@ -12,7 +9,6 @@ namespace {
 constexpr int32_t kZeroTurnTimeout = 200;
 constexpr int32_t kZeroMatchTime = 99999999;
 constexpr int32_t kRuleBits = 5;  // 1 exactly five, 4 Renju
-constexpr int32_t kBudgetReserveMs = 100;
 
 void applyRule(int32_t value) {
   switch (value & kRuleBits) {
@@ -52,11 +48,6 @@ void applyInfo(std::string_view key, int32_t value) {
     engine.threatSearchOn = value;
   }
   // max_memory, game_type, evaluate and folder are accepted and unused.
-}
-
-int32_t timeBudgetFor(int32_t timeLeft, int32_t turnTimeout, int32_t divisor) {
-  const int64_t budget = int64_t{std::min(timeLeft / divisor, turnTimeout)} - kBudgetReserveMs;
-  return static_cast<int32_t>(std::clamp<int64_t>(budget, INT_MIN, INT_MAX));
 }
 
 }  // namespace quenvik

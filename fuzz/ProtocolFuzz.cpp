@@ -12,7 +12,6 @@
 #include <string_view>
 
 #include "core/EngineState.h"
-#include "core/Output.h"
 #include "frontend/Protocol.h"
 #include "think/ThinkThread.h"
 
@@ -60,7 +59,7 @@ void checkAnswer(int32_t recordBefore) {
   ++movesAnswered;
 }
 
-void cappedDecision() {
+void cappedDecision(const Reporter& reporter) {
   const int32_t turnTimeout = engine.turnTimeout.load();
   const int32_t nodeLimit = engine.nodeLimit.load();
   const int32_t cap = decisionsThisInput < kEffortfulDecisions ? kCappedTurnTimeout : kInstantTurnTimeout;
@@ -70,7 +69,7 @@ void cappedDecision() {
   engine.turnTimeout = std::min(turnTimeout, cap);
   if (nodeLimit == 0 || nodeLimit > kCappedNodeLimit) engine.nodeLimit = kCappedNodeLimit;
   const int32_t recordBefore = engine.recordCount;
-  decideHere();
+  decideHere(reporter);
   engine.turnTimeout = turnTimeout;
   engine.nodeLimit = nodeLimit;
   checkAnswer(recordBefore);
@@ -133,9 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::FILE* output = open_memstream(&outputBuffer, &outputSize);
   if (input == nullptr || output == nullptr) fail("cannot open the in-memory streams");
   resetEngine();
-  setOutputStream(output);
-  if (runProtocolOn(input, cappedDecision) != 0) fail("the loop returned a non-zero status");
-  setOutputStream(nullptr);
+  if (runProtocolOn(input, output, cappedDecision) != 0) fail("the loop returned a non-zero status");
   std::fclose(input);
   std::fclose(output);
   checkOutput(std::string_view(outputBuffer, outputSize));

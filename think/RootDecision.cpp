@@ -5,13 +5,12 @@
 
 #include "AI/AIx.h"
 #include "core/EngineState.h"
-#include "core/Output.h"
-#include "frontend/GameRecord.h"
-#include "frontend/Settings.h"
 #include "rules/Fallback.h"
 #include "rules/LineViews.h"
 #include "rules/Patterns.h"
+#include "rules/Position.h"
 #include "rules/Renju.h"
+#include "think/TimeControl.h"
 #include "threat/ThreatSearch.h"
 
 namespace quenvik {
@@ -20,26 +19,15 @@ namespace {
 
 constexpr int kOwnWinRequest = 8;       // depth limit 5
 constexpr int kOpponentWinRequest = 7;  // depth limit 4
-constexpr int kStableBudgetDivisor = 15;
-constexpr int kUnstableBudgetDivisor = 7;
-constexpr int kStableScoreDrop = 5;
-
-struct Scored {
-  int score;
-  int move;
-};
-
-int32_t budgetFor(int divisor) { return timeBudgetFor(engine.timeLeft.load(), engine.turnTimeout.load(), divisor); }
-
 int64_t elapsedSinceSearchStart() { return clockMs() - engine.searchStartTime; }
 
-void prepare(int maxIterationIndex, int referenceWidth, int widthNumerator, int widthDenominator) {
+void prepare(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
+             int widthDenominator) {
   engine.nodeLimitHit = 0;
   engine.searchAborted = 0;
-  const int32_t budget = budgetFor(kStableBudgetDivisor);
+  const int32_t budget = currentTimeBudget(kStableBudgetDivisor);
   engine.timeBudget = budget;
-  emit("MESSAGE Expected time=%dms\n", budget);
-  flushOutput();
+  if (reporter.expectedTime != nullptr) reporter.expectedTime(reporter.context, budget);
   engine.nodeCount = 0;
   engine.searchStartTime = clockMs();
   engine.maxDepth = maxIterationIndex;
@@ -89,35 +77,32 @@ void screenRootCandidates(int32_t side, bool opponentThreatens) {
   }
 }
 
-void printIterationLine(int d) {
+void reportIteration(const Reporter& reporter, int d) {
+  if (reporter.iteration == nullptr) return;
   const int n = engine.boardSize;
-  emit("MESSAGE %2d;(%02d,%02d) %7d ---------- %8lld\n", d + 1, engine.bestMove % n, engine.bestMove / n,
-       static_cast<int>(engine.bestScore), static_cast<long long>(elapsedSinceSearchStart()));
+  // With no move yet the cell reads as -1 % N, -1 / N, as the line always has.
+  const IterationReport line{d + 1, engine.bestMove % n, engine.bestMove / n, engine.bestScore,
+                             elapsedSinceSearchStart()};
+  reporter.iteration(reporter.context, line);
 }
 
-void printFinalReport(int completedIndex, int reachedSelDepth) {
+void reportSummary(const Reporter& reporter, int completedIndex, int reachedSelDepth) {
   engine.searchAborted = 0;
-  const int64_t t = elapsedSinceSearchStart();
-  emit("MESSAGE Nodes=%d, ", engine.nodeCount);
-  emit("Time=%lldms, ", static_cast<long long>(t));
-  if (t > 0) {
-    emit("speed=%lld, ", static_cast<long long>(int64_t{engine.nodeCount} * 1000 / t));
-  } else {
-    emit("speed=0, ");
-  }
-  emit("depth=%d-%d, Evaluation=%d\n", completedIndex + 1, reachedSelDepth, static_cast<int>(engine.bestScore));
-  flushOutput();
+  if (reporter.summary == nullptr) return;
+  const SearchSummary summary{engine.nodeCount, elapsedSinceSearchStart(), completedIndex + 1, reachedSelDepth,
+                              engine.bestScore};
+  reporter.summary(reporter.context, summary);
 }
 
 bool decided(int score) { return score >= kDecidedScore || score <= -kDecidedScore; }
 
 // Iterative deepening over the root candidates, widening the time budget
 // while the best move keeps changing.
-void deepen() {
+void deepen(const Reporter& reporter) {
   engine.bestScore = 0;
   engine.bestMove = -1;
-  Scored current{0, 0};
-  Scored previous{0, 0};
+  IterationResult current{0, 0};
+  IterationResult previous{0, 0};
   int completedIndex = 0;
   int reachedSelDepth = 0;
   for (int d = 0; d <= engine.maxDepth;) {
@@ -133,13 +118,11 @@ void deepen() {
       engine.bestMove = result.move;
     }
 
-    const bool stable =
-        result.score > current.score - kStableScoreDrop && result.move == current.move && previous.move == current.move;
-    engine.timeBudget = budgetFor(stable ? kStableBudgetDivisor : kUnstableBudgetDivisor);
-    engine.softStop = (clockMs() - engine.startTime.load() >= engine.timeBudget.load() / 3) ? 1 : 0;
+    const bool stable = bestMoveStable(previous, current, {result.score, result.move});
+    engine.timeBudget = currentTimeBudget(budgetDivisorFor(stable));
+    engine.softStop = softLimitReached(clockMs() - engine.startTime.load(), engine.timeBudget.load()) ? 1 : 0;
 
-    if (iterationLineDue(d, engine.nodeCount)) printIterationLine(d);
-    flushOutput();
+    if (iterationLineDue(d, engine.nodeCount)) reportIteration(reporter, d);
 
     if (engine.searchAborted.load() != 0) break;
     completedIndex = std::max(completedIndex, d);
@@ -147,31 +130,30 @@ void deepen() {
     ++d;
     if (decided(engine.bestScore) || engine.softStop.load() != 0) break;
   }
-  printFinalReport(completedIndex, reachedSelDepth);
+  reportSummary(reporter, completedIndex, reachedSelDepth);
 }
 
 }  // namespace
 
-int rootDecision(int maxIterationIndex, int referenceWidth, int widthNumerator, int widthDenominator) {
-  prepare(maxIterationIndex, referenceWidth, widthNumerator, widthDenominator);
+int rootDecision(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
+                 int widthDenominator) {
+  prepare(reporter, maxIterationIndex, referenceWidth, widthNumerator, widthDenominator);
   if (engine.stoneCount <= 0) return fallbackMove();
 
   const int n = engine.boardSize;
   const int32_t side = sideToMove();
   const int ownWin = threatSearch(side, kOwnWinRequest);
   if (ownWin < n * n) {
-    emit("MESSAGE Here it is!\n");
-    flushOutput();
+    if (reporter.forcedWin != nullptr) reporter.forcedWin(reporter.context);
     return ownWin;
   }
 
   const int opponentWin = threatSearch(-side, kOpponentWinRequest);
   screenRootCandidates(side, opponentWin < n * n);
 
-  deepen();
+  deepen(reporter);
   if (engine.bestMove != -1) return engine.bestMove;
-  emit("MESSAGE Er...\n");
-  flushOutput();
+  if (reporter.fallback != nullptr) reporter.fallback(reporter.context);
   return fallbackMove();
 }
 

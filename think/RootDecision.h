@@ -1,6 +1,8 @@
 // The root move decision on the engine board the think thread has set up.
 #pragma once
 
+#include "think/Reporter.h"
+
 namespace quenvik {
 
 // Whether the progress line of iteration d is printed: always for the
@@ -9,6 +11,7 @@ inline bool iterationLineDue(int d, int nodeCount) { return d == 0 || nodeCount 
 
 // Chooses the engine's move; returns a MoveNumber, or -1 when the searched
 // square has no empty cell.
-int rootDecision(int maxIterationIndex, int referenceWidth, int widthNumerator, int widthDenominator);
+int rootDecision(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
+                 int widthDenominator);
 
 }  // namespace quenvik

@@ -4,11 +4,10 @@
 #include <thread>
 
 #include "core/EngineState.h"
-#include "core/Output.h"
-#include "frontend/GameRecord.h"
-#include "frontend/Settings.h"
+#include "rules/Position.h"
 #include "think/LargeStack.h"
 #include "think/RootDecision.h"
+#include "think/TimeControl.h"
 
 namespace quenvik {
 
@@ -18,9 +17,12 @@ constexpr int kMaxIterationIndex = 24;
 constexpr int kReferenceWidth = 60;
 constexpr int kWidthNumerator = 1;
 constexpr int kWidthDenominator = 1;
-constexpr int kFirstBudgetDivisor = 15;
 constexpr int32_t kStopAsked = 1;
 constexpr int32_t kTimerEnded = 2;
+
+// Whoever asked for the running decision; set before its thread starts and
+// not changed while it runs.
+Reporter decisionReporter;
 
 void sleepOneMs() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
@@ -55,21 +57,19 @@ void stopTimerAndWait() {
   while (engine.stopFlag.load() != kTimerEnded) sleepOneMs();
 }
 
-// Records the move, lets the front end go, then prints it. The record is
+// Records the move, lets the front end go, then reports it. The record is
 // written before `thinking` falls so the front end never sees a half-made
 // answer.
 void answerMove(int x, int y) {
   engine.recordMoves[engine.recordCount] = cellIndexOf(x, y);
   engine.recordCount = engine.recordCount + 1;
   engine.thinking = 0;
-  emit("%d,%d\n", x, y);
-  flushOutput();
+  if (decisionReporter.move != nullptr) decisionReporter.move(decisionReporter.context, x, y);
 }
 
 void answerNoMove() {
   engine.thinking = 0;
-  emit("ERROR No empty cell.\n");
-  flushOutput();
+  if (decisionReporter.noMove != nullptr) decisionReporter.noMove(decisionReporter.context);
 }
 
 void finishDecision() {
@@ -83,7 +83,7 @@ void runDecision() {
   const int32_t turnTimeout = engine.turnTimeout.load();
   const int32_t recordCount = engine.recordCount;
   engine.thinking = 1;
-  engine.timeBudget = timeBudgetFor(timeLeft, turnTimeout, kFirstBudgetDivisor);
+  engine.timeBudget = timeBudgetFor(timeLeft, turnTimeout, kStableBudgetDivisor);
 
   if (recordCount == 0) {
     answerMove(engine.gameSize / 2, engine.gameSize / 2);
@@ -104,7 +104,8 @@ void runDecision() {
   engine.softStop = 0;
   engine.startTime = clockMs();
   startDetachedThread(timerThread);
-  const int move = rootDecision(kMaxIterationIndex, kReferenceWidth, kWidthNumerator, kWidthDenominator);
+  const int move =
+      rootDecision(decisionReporter, kMaxIterationIndex, kReferenceWidth, kWidthNumerator, kWidthDenominator);
   stopTimerAndWait();
 
   if (move < 0) {
@@ -120,7 +121,8 @@ void thinkThread() {
   finishDecision();
 }
 
-void prepareDecision() {
+void prepareDecision(const Reporter& reporter) {
+  decisionReporter = reporter;
   engine.stopRequested = 0;
   engine.thinking = 1;
   engine.activeThinkThreads.fetch_add(1);
@@ -128,13 +130,13 @@ void prepareDecision() {
 
 }  // namespace
 
-void startDecision() {
-  prepareDecision();
+void startDecision(const Reporter& reporter) {
+  prepareDecision(reporter);
   startDetachedThread(thinkThread);
 }
 
-void decideHere() {
-  prepareDecision();
+void decideHere(const Reporter& reporter) {
+  prepareDecision(reporter);
   runOnSearchStack([] { thinkThread(); });
 }
 

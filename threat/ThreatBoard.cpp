@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "Value/ValueW.h"
+#include "rules/LineThreats.h"
 #include "rules/LineViews.h"
 
 namespace quenvik {

@@ -8,6 +8,7 @@
 #include "frontend/CommandParse.h"
 #include "frontend/LineInput.h"
 #include "frontend/Settings.h"
+#include "think/TimeControl.h"
 
 namespace quenvik {
 namespace {

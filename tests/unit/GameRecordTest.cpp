@@ -4,6 +4,8 @@
 
 #include "core/EngineState.h"
 #include "frontend/GameRecord.h"
+#include "rules/Position.h"
+#include "think/Game.h"
 
 namespace quenvik {
 namespace {

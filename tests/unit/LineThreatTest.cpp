@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Value/ValueW.h"
+#include "rules/LineThreats.h"
 #include "core/EngineState.h"
 
 namespace quenvik {

@@ -4,7 +4,8 @@
 
 #include "AI/PositionTable.h"
 #include "core/EngineState.h"
-#include "frontend/GameRecord.h"
+#include "rules/Position.h"
+#include "think/Game.h"
 
 namespace quenvik {
 namespace {

@@ -6,7 +6,8 @@
 #include "AI/PositionTable.h"
 #include "AI/SearchTables.h"
 #include "core/EngineState.h"
-#include "frontend/GameRecord.h"
+#include "rules/Position.h"
+#include "think/Game.h"
 #include "tests/unit/SearchPositionText.h"
 #include "think/LargeStack.h"
 

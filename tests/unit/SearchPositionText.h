@@ -11,7 +11,8 @@
 #include "AI/AIx.h"
 #include "RulesBoardText.h"
 #include "core/EngineState.h"
-#include "frontend/GameRecord.h"
+#include "rules/Position.h"
+#include "think/Game.h"
 #include "rules/Patterns.h"
 
 namespace quenvik::test {

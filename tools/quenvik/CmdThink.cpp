@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/EngineState.h"
-#include "core/Output.h"
+#include "frontend/ProtocolOutput.h"
 #include "think/ThinkThread.h"
 #include "tools/quenvik/Commands.h"
 #include "tools/quenvik/ToolArgs.h"
@@ -65,7 +65,7 @@ int commandThink(const Args& args) {
   if (parsed.options.count("time")) limits.turnTimeMs = parseIntOption("time", parsed.options.at("time"));
   setUpPosition(parsed.position);
   applyLimits(limits);
-  decideHere();
+  decideHere(protocolReporter(stdout));
   return 0;
 }
 
@@ -75,7 +75,8 @@ int commandBench(const Args& args) {
   limits.nodes = kBenchDefaultNodes;
   if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
 
-  std::FILE* sink = std::fopen("/dev/null", "w");
+  // The bench keeps only the move; the decision's other reports go nowhere.
+  Reporter quiet;
   int64_t totalNodes = 0;
   int64_t totalMs = 0;
   for (const BenchPosition& position : kBenchPositions) {
@@ -84,11 +85,9 @@ int commandBench(const Args& args) {
     setUpPosition(parseToolArgs(positionArgs, {}).position);
     applyLimits(limits);
     const int recordBefore = engine.recordCount;
-    setOutputStream(sink);
     const int64_t start = clockMs();
-    decideHere();
+    decideHere(quiet);
     const int64_t elapsed = clockMs() - start;
-    setOutputStream(nullptr);
     totalNodes += engine.nodeCount;
     totalMs += elapsed;
     if (engine.recordCount > recordBefore) {
@@ -98,7 +97,6 @@ int commandBench(const Args& args) {
       std::printf("%-18s move none nodes %d time %" PRId64 " ms\n", position.name, engine.nodeCount, elapsed);
     }
   }
-  if (sink != nullptr) std::fclose(sink);
   const int64_t nps = totalMs > 0 ? totalNodes * 1000 / totalMs : 0;
   std::printf("bench: %" PRId64 " nodes %" PRId64 " ms %" PRId64 " nodes/s\n", totalNodes, totalMs, nps);
   return 0;

@@ -6,7 +6,8 @@
 #include <sstream>
 
 #include "core/EngineState.h"
-#include "frontend/GameRecord.h"
+#include "rules/Position.h"
+#include "think/Game.h"
 
 namespace quenvik::tool {
 

@@ -1,0 +1,78 @@
+#include "frontend/ProtocolOutput.h"
+
+#include <cstdarg>
+#include <cstdint>
+
+namespace quenvik {
+
+namespace {
+
+std::FILE* streamOf(void* context) { return static_cast<std::FILE*>(context); }
+
+void printExpectedTime(void* context, int32_t budgetMs) {
+  emitTo(streamOf(context), "MESSAGE Expected time=%dms\n", budgetMs);
+  std::fflush(streamOf(context));
+}
+
+void printIteration(void* context, const IterationReport& report) {
+  emitTo(streamOf(context), "MESSAGE %2d;(%02d,%02d) %7d ---------- %8lld\n", report.depth, report.a, report.b,
+         report.score, static_cast<long long>(report.elapsedMs));
+  std::fflush(streamOf(context));
+}
+
+void printSummary(void* context, const SearchSummary& summary) {
+  std::FILE* out = streamOf(context);
+  const int64_t t = summary.elapsedMs;
+  emitTo(out, "MESSAGE Nodes=%d, Time=%lldms, ", summary.nodes, static_cast<long long>(t));
+  if (t > 0) {
+    emitTo(out, "speed=%lld, ", static_cast<long long>(int64_t{summary.nodes} * 1000 / t));
+  } else {
+    emitTo(out, "speed=0, ");
+  }
+  emitTo(out, "depth=%d-%d, Evaluation=%d\n", summary.depth, summary.selDepth, summary.score);
+  std::fflush(out);
+}
+
+void printForcedWin(void* context) {
+  emitTo(streamOf(context), "MESSAGE Here it is!\n");
+  std::fflush(streamOf(context));
+}
+
+void printFallback(void* context) {
+  emitTo(streamOf(context), "MESSAGE Er...\n");
+  std::fflush(streamOf(context));
+}
+
+void printMove(void* context, int x, int y) {
+  emitTo(streamOf(context), "%d,%d\n", x, y);
+  std::fflush(streamOf(context));
+}
+
+void printNoMove(void* context) {
+  emitTo(streamOf(context), "ERROR No empty cell.\n");
+  std::fflush(streamOf(context));
+}
+
+}  // namespace
+
+void emitTo(std::FILE* stream, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  std::vfprintf(stream, format, arguments);
+  va_end(arguments);
+}
+
+Reporter protocolReporter(std::FILE* stream) {
+  Reporter reporter;
+  reporter.context = stream;
+  reporter.expectedTime = printExpectedTime;
+  reporter.iteration = printIteration;
+  reporter.summary = printSummary;
+  reporter.forcedWin = printForcedWin;
+  reporter.fallback = printFallback;
+  reporter.move = printMove;
+  reporter.noMove = printNoMove;
+  return reporter;
+}
+
+}  // namespace quenvik
