@@ -409,19 +409,8 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
 void prepareStandaloneRootSearch(int32_t nodeLimit) {
   const int n = engine.boardSize;
   engine.nodeLimit = nodeLimit;
-  engine.nodeCount = 0;
-  engine.nodeLimitHit = 0;
-  engine.searchAborted = 0;
-  engine.stopFlag = 0;
-  engine.plyIndex = 0;
-  engine.selDepth = 0;
-  engine.referenceWidth = 60;
-  engine.widthNumerator = 1;
-  engine.widthDenominator = 1;
-  engine.bestScore = 0;
-  engine.bestMove = -1;
-  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
-  engine.rootCandidateCount = 0;
+  resetThinkControl();
+  resetSearch();
   for (int a = 0; a < n; ++a) {
     for (int b = 0; b < n; ++b) {
       if (engine.board[a][b] != kEmpty) continue;

@@ -64,7 +64,7 @@ void BM_PrincipalSearch(benchmark::State& state) {
     setUp(kMiddleGame);
     quenvik::prepareStandaloneRootSearch(0);
     state.ResumeTiming();
-    quenvik::runOnSearchStack([&] { quenvik::principalSearch(60, depth, -20000, 20000, 1, 1, 0); });
+    quenvik::runOnSearchStack([&] { quenvik::principalSearch(quenvik::kRootWidth, depth, -20000, 20000, 1, 1, 0); });
     nodes += engine.nodeCount;
   }
   state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);

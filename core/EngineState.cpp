@@ -1,28 +1,28 @@
 #include "core/EngineState.h"
 
 #include <chrono>
+#include <cstring>
 
 namespace quenvik {
 
+namespace {
+
+void resetSettingsOf(Settings& settings) {
+  settings.timeLeft = kStartTimeLeft;
+  settings.turnTimeout = kStartTurnTimeout;
+  settings.fullBoard = kStartFullBoard;
+  settings.threatSearchOn = kStartThreatSearchOn;
+  settings.nodeLimit = 0;
+  settings.exactFive = 0;
+  settings.renju = 0;
+}
+
+}  // namespace
+
 // Defined out of line and not constexpr on purpose: the object then lives in
-// zero-filled storage and only these few words are written at start-up. A
+// zero-filled storage and only the settings are written at start-up. A
 // constant-initialised object would put the 256 MiB table into the executable.
-EngineState::EngineState()
-    : timeLeft(kStartTimeLeft),
-      turnTimeout(kStartTurnTimeout),
-      fullBoard(kStartFullBoard),
-      threatSearchOn(kStartThreatSearchOn),
-      nodeLimit(0),
-      exactFive(0),
-      renju(0),
-      thinking(0),
-      stopFlag(0),
-      softStop(0),
-      timeBudget(0),
-      startTime(0),
-      searchAborted(0),
-      stopRequested(0),
-      activeThinkThreads(0) {}
+EngineState::EngineState() { resetSettingsOf(*this); }
 
 EngineState engine;
 
@@ -30,6 +30,68 @@ namespace {
 thread_local uint32_t randomState = kThinkThreadSeed;
 const std::chrono::steady_clock::time_point processStart = std::chrono::steady_clock::now();
 }  // namespace
+
+void resetSettings() { resetSettingsOf(engine); }
+
+void resetRecord() {
+  std::memset(engine.recordMoves, 0, sizeof engine.recordMoves);
+  engine.recordCount = 0;
+  engine.gameSize = 0;
+}
+
+void resetThinkControl() {
+  engine.thinking = 0;
+  engine.stopFlag = 0;
+  engine.softStop = 0;
+  engine.timeBudget = 0;
+  engine.startTime = 0;
+  engine.searchAborted = 0;
+  engine.stopRequested = 0;
+}
+
+void resetPosition() {
+  std::memset(engine.stoneKeys, 0, sizeof engine.stoneKeys);
+  engine.positionKey = 0;
+  std::memset(engine.board, 0, sizeof engine.board);
+  engine.boardSize = 0;
+  engine.stoneCount = 0;
+  std::memset(&engine.patterns, 0, sizeof engine.patterns);
+  engine.forbiddenCheckList.clear();
+  engine.previousForbiddenCheckList.clear();
+}
+
+void resetSearch() {
+  std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
+  engine.rootCandidateCount = 0;
+  engine.bestScore = 0;
+  engine.bestMove = -1;
+  engine.nodeCount = 0;
+  engine.searchStartTime = 0;
+  engine.maxDepth = kMaxIterationIndex;
+  engine.referenceWidth = kRootWidth;
+  engine.widthNumerator = kWidthNumerator;
+  engine.widthDenominator = kWidthDenominator;
+  engine.iterationIndex = 0;
+  engine.selDepth = 0;
+  engine.nodeLimitHit = 0;
+  engine.plyIndex = 0;
+}
+
+void resetThreatSearch() {
+  std::memset(&engine.threatBoard, 0, sizeof engine.threatBoard);
+  engine.threatLine.clear();
+  engine.threatStore.clear();
+  engine.threatComplete = 0;
+}
+
+void resetEngine() {
+  resetSettings();
+  resetRecord();
+  resetThinkControl();
+  resetPosition();
+  resetSearch();
+  resetThreatSearch();
+}
 
 void seedRandom(uint32_t state) { randomState = state; }
 

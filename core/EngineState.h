@@ -172,14 +172,22 @@ constexpr int32_t kStartFullBoard = 1;
 constexpr int32_t kStartThreatSearchOn = 1;
 
 // ---------------------------------------------------------------------------
-// The state object
+// Search parameters a root search starts from
 // ---------------------------------------------------------------------------
 
-struct EngineState {
-  EngineState();  // sets the settings' start values; everything else stays zero
+constexpr int32_t kRootWidth = 60;  // most moves a node searches; also the reduction's reference width
+constexpr int32_t kWidthNumerator = 1;
+constexpr int32_t kWidthDenominator = 1;
+constexpr int32_t kMaxIterationIndex = 24;  // the last deepening iteration searches depth 25
 
-  // Settings. Written by the protocol loop while idle, read by the think and
-  // timer threads: atomics so every thread sees the current value.
+// ---------------------------------------------------------------------------
+// The state object, grouped by role. Each group has one reset below that the
+// engine, the tool, the tests and the fuzzers all call.
+// ---------------------------------------------------------------------------
+
+// Settings. Written by the protocol loop while idle, read by the think and
+// timer threads: atomics so every thread sees the current value.
+struct Settings {
   std::atomic<int32_t> timeLeft;
   std::atomic<int32_t> turnTimeout;
   std::atomic<int32_t> fullBoard;
@@ -187,13 +195,17 @@ struct EngineState {
   std::atomic<int32_t> nodeLimit;
   std::atomic<int32_t> exactFive;
   std::atomic<int32_t> renju;
+};
 
-  // Game record, in protocol cell codes.
+// Game record, in protocol cell codes.
+struct RecordState {
   int32_t recordMoves[kMaxRecordMoves];
   int32_t recordCount;
   int32_t gameSize;  // 0 before the first game
+};
 
-  // Stop protocol and timing.
+// Stop protocol and timing.
+struct ThinkControl {
   std::mutex stateLock;
   std::atomic<int32_t> thinking;
   std::atomic<int32_t> stopFlag;  // 0 run, 1 stop asked, 2 timer thread ended
@@ -207,7 +219,10 @@ struct EngineState {
   // Think threads that have not yet finished printing their move; the front
   // end waits for it to reach zero before it exits at end of input.
   std::atomic<int32_t> activeThinkThreads;
+};
 
+// The position the searches work on.
+struct PositionState {
   // Game keys and the key of the engine board.
   uint64_t stoneKeys[2][kMaxRecordMoves + 1];
   uint64_t positionKey;
@@ -221,8 +236,10 @@ struct EngineState {
   PatternState patterns;
   std::vector<int32_t> forbiddenCheckList;  // a + 20*b, Renju only
   std::vector<int32_t> previousForbiddenCheckList;
+};
 
-  // Root decision and principal search.
+// Root decision and principal search.
+struct SearchState {
   int32_t rootCandidates[kGridWidth][kGridWidth];
   int32_t rootCandidateCount;
   int16_t bestScore;
@@ -239,17 +256,33 @@ struct EngineState {
   int32_t plyIndex;
   PatternState plySnapshots[kPlySnapshots];
 
-  // Position hash table: 2^23 buckets of two entries.
+  // Position hash table: 2^23 buckets of two entries. Kept across the
+  // decisions of a game; only a new game clears it.
   TableBucket positionTable[kTableBuckets];
+};
 
-  // Threat-space search.
+// Threat-space search.
+struct ThreatSearchState {
   LineViews threatBoard;
   std::u16string threatLine;
   ThreatStore threatStore;
   uint8_t threatComplete;
 };
 
+struct EngineState : Settings, RecordState, ThinkControl, PositionState, SearchState, ThreatSearchState {
+  EngineState();  // sets the settings' start values; every table stays zero
+};
+
 extern EngineState engine;
+
+// The start state of each group.
+void resetSettings();      // the values a manager expects before any INFO line
+void resetRecord();        // no game: empty record, no board size
+void resetThinkControl();  // idle, no stop asked (live think threads are still counted)
+void resetPosition();      // empty engine board of size 0, zero keys and pattern state
+void resetSearch();        // counters cleared, no root candidate, the root's width parameters
+void resetThreatSearch();  // empty threat board, line and store
+void resetEngine();        // every group above; the position table is cleared by a new game
 
 // Rule flags, read where a test depends on the rule.
 inline bool exactFiveOn() { return engine.exactFive.load(std::memory_order_relaxed) != 0; }

@@ -76,18 +76,9 @@ void cappedDecision(const Reporter& reporter) {
 }
 
 void resetEngine() {
-  engine.timeLeft = kStartTimeLeft;
-  engine.turnTimeout = kStartTurnTimeout;
-  engine.fullBoard = kStartFullBoard;
-  engine.threatSearchOn = kStartThreatSearchOn;
-  engine.nodeLimit = 0;
-  engine.exactFive = 0;
-  engine.renju = 0;
-  engine.recordCount = 0;
-  engine.gameSize = 0;
-  engine.thinking = 0;
-  engine.stopFlag = 0;
-  engine.stopRequested = 0;
+  resetSettings();
+  resetRecord();
+  resetThinkControl();
   decisionsThisInput = 0;
   movesAnswered = 0;
 }

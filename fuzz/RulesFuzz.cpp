@@ -20,12 +20,12 @@
 #include "AI/AIx.h"
 #include "AI/PositionTable.h"
 #include "core/EngineState.h"
-#include "rules/Position.h"
-#include "think/Game.h"
 #include "rules/Fallback.h"
 #include "rules/LineViews.h"
 #include "rules/Patterns.h"
+#include "rules/Position.h"
 #include "rules/Renju.h"
+#include "think/Game.h"
 #include "think/LargeStack.h"
 #include "threat/ThreatSearch.h"
 
@@ -359,7 +359,7 @@ void testPrincipalSearch(Reader& in) {
   std::memcpy(boardBefore, engine.board, sizeof boardBefore);
   const int32_t stonesBefore = engine.stoneCount;
   const uint64_t keyBefore = engine.positionKey;
-  const SearchResult result = principalSearch(60, depth, -kWinScore, kWinScore, 1, 1, 0);
+  const SearchResult result = principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 1, 0);
   const bool stopped = engine.stopFlag != 0 || engine.searchAborted != 0;
   engine.nodeLimit = 0;
   engine.stopFlag = 0;
@@ -399,14 +399,13 @@ void runInput(const uint8_t* data, size_t size) {
   Reader in{data, size};
   const int n = kMinBoardSize + in.next() % (kMaxBoardSize - kMinBoardSize + 1);
   const uint8_t rule = in.next() % 3;
+  resetPosition();
+  // The same game keys for every input, so a crash never depends on earlier ones.
+  seedRandom(kMainThreadSeed);
+  makeGameKeys();
   engine.exactFive = rule == 1 ? 1 : 0;
   engine.renju = rule == 2 ? 1 : 0;
   engine.boardSize = n;
-  for (auto& row : engine.board) {
-    for (int32_t& cell : row) cell = kEmpty;
-  }
-  engine.forbiddenCheckList.clear();
-  engine.previousForbiddenCheckList.clear();
   countStones();
   rebuildPatterns();
   while (in.more()) {
@@ -434,13 +433,6 @@ void runInput(const uint8_t* data, size_t size) {
 }
 
 }  // namespace
-
-// The game keys the position key is made of, the same in every run.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  seedRandom(kMainThreadSeed);
-  makeGameKeys();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The Renju test recurses as deep as the empty cells allow: search stack.

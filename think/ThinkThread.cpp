@@ -13,10 +13,6 @@ namespace quenvik {
 
 namespace {
 
-constexpr int kMaxIterationIndex = 24;
-constexpr int kReferenceWidth = 60;
-constexpr int kWidthNumerator = 1;
-constexpr int kWidthDenominator = 1;
 constexpr int32_t kStopAsked = 1;
 constexpr int32_t kTimerEnded = 2;
 
@@ -104,8 +100,7 @@ void runDecision() {
   engine.softStop = 0;
   engine.startTime = clockMs();
   startDetachedThread(timerThread);
-  const int move =
-      rootDecision(decisionReporter, kMaxIterationIndex, kReferenceWidth, kWidthNumerator, kWidthDenominator);
+  const int move = rootDecision(decisionReporter, kMaxIterationIndex, kRootWidth, kWidthNumerator, kWidthDenominator);
   stopTimerAndWait();
 
   if (move < 0) {

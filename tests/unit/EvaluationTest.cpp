@@ -20,14 +20,8 @@ class HandMadeEvaluation : public ::testing::Test {
   static constexpr int kQuietRank = 6;  // worth 0 in both tables
 
   void SetUp() override {
-    engine.exactFive = 0;
-    engine.renju = 0;
+    resetEngine();
     engine.boardSize = kN;
-    engine.stoneCount = 0;
-    std::memset(engine.board, 0, sizeof engine.board);
-    std::memset(&engine.patterns, 0, sizeof engine.patterns);
-    engine.forbiddenCheckList.clear();
-    engine.previousForbiddenCheckList.clear();
     setAllRanks(kQuietRank);
     setAllCodes(patternCode(OneOpen, 1));
   }

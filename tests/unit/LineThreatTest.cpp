@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "rules/LineThreats.h"
 #include "core/EngineState.h"
+#include "rules/LineThreats.h"
 
 namespace quenvik {
 namespace {

@@ -7,8 +7,8 @@
 #include "AI/SearchTables.h"
 #include "core/EngineState.h"
 #include "rules/Position.h"
-#include "think/Game.h"
 #include "tests/unit/SearchPositionText.h"
+#include "think/Game.h"
 #include "think/LargeStack.h"
 
 namespace quenvik {
@@ -65,7 +65,7 @@ TEST(SearchTables, EntriesMatchTheWeights) {
 }
 
 TEST(SearchTables, BaseReductionIsExactAtBothEnds) {
-  EXPECT_EQ(baseReduction(60, 60), 1.0);
+  EXPECT_EQ(baseReduction(kRootWidth, kRootWidth), 1.0);
   EXPECT_EQ(baseReduction(1, 60), 0.09999999999999998);
   EXPECT_NEAR(baseReduction(2, 60), 0.25, 0.01);
   EXPECT_NEAR(baseReduction(5, 60), 0.45, 0.01);
@@ -83,15 +83,8 @@ class HandMadeSearch : public ::testing::Test {
   static constexpr double kDepth = 2.5;
 
   void SetUp() override {
-    engine.exactFive = 0;
-    engine.renju = 0;
+    resetEngine();
     engine.boardSize = kN;
-    engine.stoneCount = 0;
-    engine.recordCount = 0;
-    std::memset(engine.board, 0, sizeof engine.board);
-    std::memset(&engine.patterns, 0, sizeof engine.patterns);
-    engine.forbiddenCheckList.clear();
-    engine.previousForbiddenCheckList.clear();
     for (auto& colour : engine.patterns.cellRank)
       for (auto& row : colour)
         for (int32_t& r : row) r = 1;
@@ -102,8 +95,6 @@ class HandMadeSearch : public ::testing::Test {
     seedRandom(kMainThreadSeed);
     makeGameKeys();
     clearPositionTable();
-    engine.nodeLimit = 0;
-    engine.stopFlag = 0;
     // Black (7, 7) and White (7, 9): Black to move.
     place(7, 7, kBlack);
     place(7, 9, kWhite);
@@ -124,8 +115,8 @@ class HandMadeSearch : public ::testing::Test {
   // The state the root decision sets before an iteration; every empty cell a
   // root candidate.
   static void prepareRoot() {
-    std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
-    engine.rootCandidateCount = 0;
+    resetSearch();
+    engine.searchAborted = 0;
     for (int a = 0; a < kN; ++a) {
       for (int b = 0; b < kN; ++b) {
         if (engine.board[a][b] != kEmpty) continue;
@@ -134,16 +125,6 @@ class HandMadeSearch : public ::testing::Test {
       }
     }
     engine.positionKey = computePositionKey();
-    engine.bestScore = 0;
-    engine.bestMove = -1;
-    engine.nodeCount = 0;
-    engine.nodeLimitHit = 0;
-    engine.searchAborted = 0;
-    engine.plyIndex = 0;
-    engine.selDepth = 0;
-    engine.referenceWidth = 60;
-    engine.widthNumerator = 1;
-    engine.widthDenominator = 1;
   }
 
   // One call, checking that the board and the counters come back unchanged.
@@ -153,7 +134,7 @@ class HandMadeSearch : public ::testing::Test {
     const int32_t stones = engine.stoneCount;
     const uint64_t key = engine.positionKey;
     const int32_t ply = engine.plyIndex;
-    const SearchResult result = principalSearch(60, depth, alpha, beta, 1, isRoot, 0);
+    const SearchResult result = principalSearch(kRootWidth, depth, alpha, beta, 1, isRoot, 0);
     EXPECT_EQ(std::memcmp(board, engine.board, sizeof board), 0);
     EXPECT_EQ(engine.stoneCount, stones);
     EXPECT_EQ(engine.positionKey, key);
@@ -406,7 +387,7 @@ using test::prepareSearchRoot;
 using test::Rule;
 using test::setUpPositionText;
 
-SearchResult searchRoot(double depth) { return principalSearch(60, depth, -kWinScore, kWinScore, 1, 1, 0); }
+SearchResult searchRoot(double depth) { return principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 1, 0); }
 
 // Twelve moves of a quiet opening, Black to move.
 const std::vector<std::string> kMiddleGame = {"...............",  //
@@ -546,14 +527,14 @@ TEST(PrincipalSearchOnPositions, LateMoveIsSearchedShallowerThenAgainWhenItImpro
   ASSERT_EQ(sideToMove(), kWhite);
   prepareSearchRoot();
   engine.plyIndex = 1;
-  SearchResult result = principalSearch(60, 1.05, -kWinScore, kWinScore, 1, 0, 15);
+  SearchResult result = principalSearch(kRootWidth, 1.05, -kWinScore, kWinScore, 1, 0, 15);
   EXPECT_EQ(result.move, moveNumberOf(7, 7, 15));
   EXPECT_EQ(engine.nodeCount, 3);
   // One move earlier in the count the child is searched at 0.95 straight away.
   setUpPositionText(kBlockTheFour);
   prepareSearchRoot();
   engine.plyIndex = 1;
-  result = principalSearch(60, 1.05, -kWinScore, kWinScore, 1, 0, 14);
+  result = principalSearch(kRootWidth, 1.05, -kWinScore, kWinScore, 1, 0, 14);
   EXPECT_EQ(result.move, moveNumberOf(7, 7, 15));
   EXPECT_GT(engine.nodeCount, 3);
 }

@@ -11,9 +11,9 @@
 #include "AI/AIx.h"
 #include "RulesBoardText.h"
 #include "core/EngineState.h"
+#include "rules/Patterns.h"
 #include "rules/Position.h"
 #include "think/Game.h"
-#include "rules/Patterns.h"
 
 namespace quenvik::test {
 
@@ -21,6 +21,7 @@ enum class Rule { Free, Exact, Renju };
 
 inline void setUpPositionText(const std::vector<std::string>& rows, Rule rule = Rule::Free) {
   const int n = static_cast<int>(rows.size());
+  resetEngine();
   engine.exactFive = rule == Rule::Exact ? 1 : 0;
   engine.renju = rule == Rule::Renju ? 1 : 0;
   engine.gameSize = n;
@@ -28,8 +29,6 @@ inline void setUpPositionText(const std::vector<std::string>& rows, Rule rule = 
   newGame();
   setBoardText(rows);
   engine.recordCount = engine.stoneCount;
-  engine.forbiddenCheckList.clear();
-  engine.previousForbiddenCheckList.clear();
   rebuildPatterns();
   engine.positionKey = computePositionKey();
 }

@@ -36,10 +36,12 @@ inline void setThreatRule(const std::string& rule) {
 // A fresh engine board with the given stones, the search switched on and not
 // stopped, and threatBoard, threatLine and threatStore matching it.
 inline void setUpThreatBoard(int n, const std::string& rule, const char* black, const char* white) {
+  resetSettings();
+  resetThinkControl();
+  resetPosition();
+  resetThreatSearch();
   setThreatRule(rule);
   engine.boardSize = n;
-  std::memset(engine.board, 0, sizeof engine.board);
-  engine.stoneCount = 0;
   for (const auto& [x, y] : parseThreatCells(black)) {
     engine.board[x][y] = kBlack;
     ++engine.stoneCount;
@@ -48,13 +50,8 @@ inline void setUpThreatBoard(int n, const std::string& rule, const char* black, 
     engine.board[x][y] = kWhite;
     ++engine.stoneCount;
   }
-  engine.threatSearchOn = 1;
-  engine.stopFlag = 0;
-  engine.searchAborted = 0;
   engine.threatComplete = 1;
   rebuildThreatBoard();
-  clearThreatLine();
-  clearThreatStore();
 }
 
 inline int cellOf(int x, int y) { return moveNumberOf(x, y, engine.boardSize); }

@@ -8,7 +8,7 @@
 //     decided values (15000 or beyond) into wins and losses at a ply.
 //
 //   quenvik search [--size N] [--rule R] [--moves "x,y ..."] --depth D [--nodes K]
-//     one root call of the principal search with width 60, depth D (a
+//     one root call of the principal search with the root width, depth D (a
 //     number, fractions allowed), window -20000..20000, every empty cell a
 //     root candidate and a node limit K (0 = none, the default); prints
 //     "score S move x,y nodes K", or "score S move none nodes K" without a
@@ -31,8 +31,6 @@
 namespace quenvik::tool {
 
 namespace {
-
-constexpr int kRootWidth = 60;
 
 constexpr const char* kEvalUsage =
     "usage: quenvik eval [--size N] [--rule freestyle|exact|renju] [--moves \"x,y ...\"]; prints \"eval V search S\", "

@@ -45,12 +45,10 @@ struct Limits {
   int32_t turnTimeMs = 0;  // 0: the engine's start value
 };
 
+// On top of the start settings that setUpPosition leaves.
 void applyLimits(const Limits& limits) {
   engine.nodeLimit = limits.nodes;
-  engine.timeLeft = kStartTimeLeft;
-  engine.turnTimeout = limits.turnTimeMs != 0 ? limits.turnTimeMs : kStartTurnTimeout;
-  engine.fullBoard = 1;
-  engine.threatSearchOn = 1;
+  if (limits.turnTimeMs != 0) engine.turnTimeout = limits.turnTimeMs;
 }
 
 int lastMoveX() { return cellIndexX(engine.recordMoves[engine.recordCount - 1]); }

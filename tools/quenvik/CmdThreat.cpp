@@ -45,9 +45,6 @@ int commandVcf(const Args& args) {
   if (request < 0) throw UsageError("--request must be 0 or more, got " + requestOption->second);
 
   setUpPosition(parsed.position);
-  engine.threatSearchOn = 1;
-  engine.stopFlag = 0;
-  engine.searchAborted = 0;
   const int32_t toMove = sideToMove();
   printResult("to-move", runThreatSearch(toMove, request));
   if (!singleRequest) printResult("other", runThreatSearch(-toMove, kOtherRequest));

@@ -101,6 +101,7 @@ std::pair<int, int> requireEmptyCell(const Position& position, const std::string
 }
 
 void setUpPosition(const Position& position) {
+  resetEngine();
   engine.gameSize = position.size;
   engine.exactFive = position.rule == "exact" ? 1 : 0;
   engine.renju = position.rule == "renju" ? 1 : 0;

@@ -37,8 +37,8 @@ std::pair<int, int> parseCell(const std::string& text);
 // A whole decimal int32; throws UsageError naming the option otherwise.
 int parseIntOption(const std::string& name, const std::string& text);
 
-// Sets up the engine as the protocol would for this position: a new game of
-// this size and rule, the record, the whole board as the searched square,
+// Sets up the engine as the protocol would for this position: the start
+// settings, a new game of this size and rule, the record, the whole board as the searched square,
 // the engine board and its pattern state. Throws UsageError for a move off
 // the board or on an occupied cell.
 void setUpPosition(const Position& position);
