@@ -1,6 +1,7 @@
 #include "AI/AIx.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -156,15 +157,16 @@ int storePriority(double depth) { return static_cast<int>(10 * engine.recordCoun
 
 SearchResult result(int score, int move) { return {static_cast<int16_t>(score), static_cast<int16_t>(move)}; }
 
-}  // namespace
+// What one node knows once its candidates are scored.
+struct NodeScan {
+  int decisiveCount = 0;  // cells that win at once or stop the opponent's five
+  int threatCell = -1;    // the opponent's straight-four point, when it has one
+  bool win = false;       // the side to move completes five, or makes an unanswerable straight four
+};
 
-double baseReduction(int moves, int referenceWidth) {
-  return std::max(0.0, (1.0 - kReductionWeight) + kReductionWeight * std::log(static_cast<double>(moves)) /
-                                                      std::log(static_cast<double>(referenceWidth)));
-}
-
-SearchResult principalSearch(int width, double depth, int alpha, int beta, int parity, int isRoot, int lateMoveCount) {
-  // Node budget: raise the stop once, and never lower a stop the timer has set.
+// Step 1 and 2. Node budget: raise the stop once, and never lower a stop the
+// timer has set. Then the stop itself.
+bool stoppedAtEntry() {
   const int32_t nodeLimit = engine.nodeLimit.load(std::memory_order_relaxed);
   if (nodeLimit != 0 && engine.nodeCount >= nodeLimit && engine.nodeLimitHit == 0) {
     int32_t running = 0;
@@ -173,55 +175,65 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
   }
   if (stopRaised()) {
     engine.searchAborted = 1;
-    return result(0, -1);
+    return true;
   }
-  if (engine.searchAborted != 0) return result(0, -1);
+  return engine.searchAborted != 0;
+}
 
-  engine.nodeCount += 1;
-  const int n = engine.boardSize;
-  const int32_t side = sideToMove();
-  const int32_t opponent = -side;
-  const int si = colourIndex(side);
-  const int oi = colourIndex(opponent);
-  const int alpha0 = alpha;
-  const int beta0 = beta;
-  const int depthFloor = static_cast<int>(depth);
-
-  int hashMove = -1;
-  if (const TableEntry* found = tableLookup(engine.positionKey)) {
-    const TableEntry entry = *found;
-    if (entry.depth >= depthFloor) {
-      if (entry.bound == Exact) return result(entry.score, entry.move);
-      if (entry.bound == UpperBound) {
-        if (entry.score <= alpha) return result(entry.score, -1);
-        hashMove = entry.move;
-        if (isRoot == 0) beta = std::min(beta, entry.score + 1);
-      } else if (entry.bound == LowerBound) {
-        if (entry.score >= beta) return result(entry.score, -1);
-        hashMove = entry.move;
+// Step 4. Table probe: true with `answer` when the entry decides the node;
+// otherwise its move (if any) becomes the hash move and an upper bound may
+// narrow beta below the root.
+bool probeTable(int depthFloor, int alpha, int& beta, bool isRoot, int& hashMove, SearchResult& answer) {
+  const TableEntry* found = tableLookup(engine.positionKey);
+  if (found == nullptr) return false;
+  const TableEntry entry = *found;
+  if (entry.depth < depthFloor) {
+    hashMove = entry.move;
+    return false;
+  }
+  switch (entry.bound) {
+    case Exact:
+      answer = result(entry.score, entry.move);
+      return true;
+    case UpperBound:
+      if (entry.score <= alpha) {
+        answer = result(entry.score, -1);
+        return true;
       }
-    } else {
       hashMove = entry.move;
-    }
+      if (!isRoot) beta = std::min(beta, entry.score + 1);
+      return false;
+    case LowerBound:
+      if (entry.score >= beta) {
+        answer = result(entry.score, -1);
+        return true;
+      }
+      hashMove = entry.move;
+      return false;
+    default:
+      return false;
   }
+}
 
+// Step 5. A leaf: the evaluation for the side to move, decided values turned
+// into a win or loss at this ply. The pattern state comes back as it was.
+SearchResult searchLeaf(int32_t opponent) {
   PatternState& snapshot = engine.plySnapshots[engine.plyIndex];
-
-  if (depth <= 0 || engine.plyIndex >= kLeafPly) {
-    snapshot = engine.patterns;
-    updatePatterns();
-    int v = static_cast<int>(-evaluatePosition(opponent, parity));
-    if (v >= kDecidedScore) v = kWinScore - engine.plyIndex;
-    if (v <= -kDecidedScore) v = engine.plyIndex - kWinScore;
-    engine.patterns = snapshot;
-    if (!stopRaised()) tableStore(engine.positionKey, v, Exact, 0, 10 * engine.recordCount, -1);
-    return result(v, -1);
-  }
-
   snapshot = engine.patterns;
   updatePatterns();
+  int v = static_cast<int>(-evaluatePosition(opponent));
+  if (v >= kDecidedScore) v = kWinScore - engine.plyIndex;
+  if (v <= -kDecidedScore) v = engine.plyIndex - kWinScore;
+  engine.patterns = snapshot;
+  if (!stopRaised()) tableStore(engine.positionKey, v, Exact, 0, 10 * engine.recordCount, -1);
+  return result(v, -1);
+}
 
-  NodeData node;
+// Steps 7 to 10. Marks the cells near the stones and scores each for the side
+// to move, attack plus defence, noting decisive cells and the opponent's
+// straight-four point; against an open three the cells that stop it gain.
+NodeScan scoreCandidates(NodeData& node, int32_t side, int32_t opponent) {
+  const int n = engine.boardSize;
   const int cells = n * n;
   std::memset(node.mark, 0, sizeof(int) * cells);
   std::memset(node.score, 0, sizeof(int) * cells);
@@ -230,11 +242,11 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
   node.count = 0;
   markNeighbourhood(node);
 
-  // Score every cell near the stones.
+  const int si = colourIndex(side);
+  const int oi = colourIndex(opponent);
   const auto& rank = engine.patterns.cellRank;
   const auto& cellLevel = engine.patterns.cellLevel;
-  int decisiveCount = 0;
-  int threatCell = -1;
+  NodeScan scan;
   int maxOwn = 0;
   int maxOpp = 0;
   for (int m = 0; m < cells; ++m) {
@@ -246,27 +258,32 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
     const int oppLevel = cellLevel[oi][a][b];
     if (node.score[m] > 0) {
       if (oppLevel == 6 || ownLevel >= 5) {
-        ++decisiveCount;
+        ++scan.decisiveCount;
       } else if (oppLevel == 5) {
-        threatCell = m;
+        scan.threatCell = m;
       }
       node.level[m] = ownLevel;
       maxOwn = std::max(maxOwn, ownLevel);
     }
     maxOpp = std::max(maxOpp, oppLevel);
   }
-  const bool win = maxOwn == 6 || (maxOwn == 5 && maxOpp <= 5);
+  scan.win = maxOwn == 6 || (maxOwn == 5 && maxOpp <= 5);
+  if (scan.decisiveCount == 0 && scan.threatCell >= 0) addThreeDefenceBonus(node, scan.threatCell, opponent);
+  return scan;
+}
 
-  if (decisiveCount == 0 && threatCell >= 0) addThreeDefenceBonus(node, threatCell, opponent);
-
-  // Candidate list; a five point of the side to move ends the node at once.
-  for (int m = 0; m < cells; ++m) {
+// Step 11. The candidate list, hash move first. A five point of the side to
+// move ends the node at once: true with `answer`.
+bool listCandidates(NodeData& node, const NodeScan& scan, bool isRoot, int hashMove, double depth,
+                    SearchResult& answer) {
+  const int n = engine.boardSize;
+  for (int m = 0; m < n * n; ++m) {
     const int a = moveRow(m, n);
     const int b = moveColumn(m, n);
     if (node.mark[m] == 0 || engine.board[a][b] != kEmpty) continue;
     int s = node.score[m];
-    if (isRoot != 0 && engine.rootCandidates[a][b] == 0) s -= kOutsideRootPenalty;
-    if (threatCell >= 0) {
+    if (isRoot && engine.rootCandidates[a][b] == 0) s -= kOutsideRootPenalty;
+    if (scan.threatCell >= 0) {
       s -= kThreatPenalty;
       if (node.level[m] >= 4) s += kThreatAnswerBonus;
     }
@@ -275,51 +292,72 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
       node.list[node.count++] = {m, kHashMoveKey};
     } else if (s >= kFivePointScore) {
       const int v = kWinScore - engine.plyIndex;
-      if (!stopRaised()) tableStore(engine.positionKey, v, Exact, depthFloor, storePriority(depth), m);
-      return result(v, m);
+      if (!stopRaised()) tableStore(engine.positionKey, v, Exact, static_cast<int>(depth), storePriority(depth), m);
+      answer = result(v, m);
+      return true;
     } else {
       node.list[node.count++] = {m, s - kListKeyOffset};
     }
   }
+  return false;
+}
 
-  if (win) {
-    engine.patterns = snapshot;
-    return result(kWinScore, node.count > 0 ? node.list[firstHighestKey(node, 0)].move : -1);
+// Step 14. The root with at most one cell the screening kept answers without
+// a search: -20000 and no move with none, the cell itself with one. Either
+// way the deepening has nothing more to do.
+bool rootAnswersAtOnce(SearchResult& answer) {
+  if (engine.rootCandidateCount > 1) return false;
+  engine.rootAnsweredAtOnce = 1;
+  if (engine.rootCandidateCount <= 0) {
+    answer = result(-kWinScore, -1);
+    return true;
   }
-
-  if (decisiveCount > 0 && node.count > 0) {
-    node.list[0] = node.list[firstHighestKey(node, 0)];
-    node.count = 1;
-  }
-
-  if (isRoot != 0) {
-    if (engine.rootCandidateCount <= 0) {
-      engine.searchAborted = 1;
-      return result(-kWinScore, -1);
-    }
-    if (engine.rootCandidateCount == 1) {
-      int only = -1;
-      for (int a = 0; a < n && only < 0; ++a) {
-        for (int b = 0; b < n; ++b) {
-          if (engine.rootCandidates[a][b] != 0) {
-            only = moveNumberOf(a, b, n);
-            break;
-          }
-        }
+  const int n = engine.boardSize;
+  for (int a = 0; a < n; ++a) {
+    for (int b = 0; b < n; ++b) {
+      if (engine.rootCandidates[a][b] != 0) {
+        answer = result(engine.bestScore, moveNumberOf(a, b, n));
+        return true;
       }
-      engine.searchAborted = 1;
-      return result(engine.bestScore, only);
     }
   }
+  answer = result(engine.bestScore, -1);
+  return true;
+}
 
-  // Move loop.
+// The bounds one node's move loop works in.
+struct NodeWindow {
+  int width;
+  double depth;
+  int alpha;
+  int beta;
+  bool isRoot;
+  int lateMoveCount;
+};
+
+// Where the move loop ended.
+struct LoopOutcome {
   int best = kNoCandidateScore;
   int bestMove = -1;
   int bound = UpperBound;
+  bool aborted = false;  // a stop unwound the loop; `aborted` result is what to return
+  SearchResult abortedResult{0, -1};
+};
+
+// Step 15. Searches the candidates best key first, with the null-window
+// re-search once a best move is found and a full-depth re-search of late
+// moves that beat the best.
+LoopOutcome searchMoves(NodeData& node, NodeWindow window, int32_t side) {
+  const int n = engine.boardSize;
+  const int32_t opponent = -side;
+  const int si = colourIndex(side);
+  LoopOutcome out;
   bool pvFound = false;
-  const int moves = std::min(node.count, width);
+  int alpha = window.alpha;
+  const int beta = window.beta;
+  const int moves = std::min(node.count, window.width);
   const double r0 = moves >= 1 ? baseReduction(moves, engine.referenceWidth) : 0.0;
-  const int childWidth = std::min(width * engine.widthNumerator / engine.widthDenominator + 1, width);
+  const int childWidth = std::min(window.width * engine.widthNumerator / engine.widthDenominator + 1, window.width);
 
   for (int i = 0; i < moves; ++i) {
     selectCandidate(node, i, opponent);
@@ -335,7 +373,7 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
     engine.board[a][b] = side;
 
     const int penalty = forcingPenaltyOf(node.level[c]);
-    int late = lateMoveCount + i;
+    int late = window.lateMoveCount + i;
     int extra = 0;
     if (late >= kLateMovePeriod) {
       extra = late / kLateMovePeriod;
@@ -344,22 +382,19 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
     double reduction = r0 + extra;
     int m = 0;
     for (;;) {
-      const double childDepth = depth - reduction;
+      const double childDepth = window.depth - reduction;
       if (pvFound) {
-        m = -penalty -
-            principalSearch(childWidth, childDepth, -alpha - 1 - penalty, -alpha - penalty, 1 - parity, 0, late).score;
+        m = -penalty - principalSearch(childWidth, childDepth, -alpha - 1 - penalty, -alpha - penalty, 0, late).score;
         if (engine.searchAborted != 0) break;
         if (alpha < m && m < beta) {
-          m = -penalty -
-              principalSearch(childWidth, childDepth, -beta - penalty, -alpha - penalty, 1 - parity, 0, late).score;
+          m = -penalty - principalSearch(childWidth, childDepth, -beta - penalty, -alpha - penalty, 0, late).score;
         }
       } else {
-        m = -penalty -
-            principalSearch(childWidth, childDepth, -beta - penalty, -alpha - penalty, 1 - parity, 0, late).score;
+        m = -penalty - principalSearch(childWidth, childDepth, -beta - penalty, -alpha - penalty, 0, late).score;
       }
       if (engine.searchAborted != 0) break;
       if (m >= kDecidedScore || m <= alpha) break;
-      if (m > best && extra > 0) {
+      if (m > out.best && extra > 0) {
         // A late move that beats the best so far is searched again at full depth.
         reduction = r0;
         extra = 0;
@@ -374,36 +409,110 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
     engine.plyIndex -= 1;
 
     if (engine.searchAborted != 0) {
-      if (isRoot == 0) return result(-kWinScore, -1);
-      if (i == 0) return result(engine.bestScore, engine.bestMove);
-      if (best <= -kDecidedScore) return result(-kWinScore, c);
-      return result(best, bestMove);
+      out.aborted = true;
+      if (!window.isRoot) {
+        out.abortedResult = result(-kWinScore, -1);
+      } else if (i == 0) {
+        out.abortedResult = result(engine.bestScore, engine.bestMove);
+      } else if (out.best <= -kDecidedScore) {
+        out.abortedResult = result(-kWinScore, c);
+      } else {
+        out.abortedResult = result(out.best, out.bestMove);
+      }
+      return out;
     }
 
-    best = std::max(best, m);
+    out.best = std::max(out.best, m);
     if (m > alpha) {
       alpha = m;
-      bestMove = c;
-      bound = Exact;
+      out.bestMove = c;
+      out.bound = Exact;
       pvFound = true;
     }
     if (m >= kDecidedScore) break;
     if (alpha >= beta) {
-      bound = LowerBound;
+      out.bound = LowerBound;
       break;
     }
   }
+  return out;
+}
 
+// Steps 16 and 17. Decided scores hold for any depth; nothing is stored while
+// a stop is up, so a stopped search never fills the table.
+void storeNodeResult(const LoopOutcome& outcome, double depth, int alpha0, int beta0) {
+  int bound = outcome.bound;
   int depthBonus = 0;
+  const int best = outcome.best;
   if ((best >= kDecidedScore && best > alpha0) || (best <= -kDecidedScore && best < beta0)) {
     bound = Exact;
     depthBonus = kDecidedDepthBonus;
   }
   if (!stopRaised()) {
-    tableStore(engine.positionKey, best, bound, static_cast<int>(depth + depthBonus), storePriority(depth), bestMove);
+    tableStore(engine.positionKey, best, bound, static_cast<int>(depth + depthBonus), storePriority(depth),
+               outcome.bestMove);
   }
+}
+
+}  // namespace
+
+double baseReduction(int moves, int referenceWidth) {
+  return std::max(0.0, (1.0 - kReductionWeight) + kReductionWeight * std::log(static_cast<double>(moves)) /
+                                                      std::log(static_cast<double>(referenceWidth)));
+}
+
+SearchResult principalSearch(int width, double depth, int alpha, int beta, int isRoot, int lateMoveCount) {
+  assert(engine.plyIndex >= 0 && engine.plyIndex < kPlySnapshots);
+  if (stoppedAtEntry()) return result(0, -1);
+
+  engine.nodeCount += 1;
+  const int32_t side = sideToMove();
+  const int32_t opponent = -side;
+  const int alpha0 = alpha;
+  const int beta0 = beta;
+
+  int hashMove = -1;
+  SearchResult answer{0, -1};
+  if (probeTable(static_cast<int>(depth), alpha, beta, isRoot != 0, hashMove, answer)) return answer;
+
+  // The last snapshot slot cannot hold a child's, so a node there is a leaf.
+  if (depth <= 0 || engine.plyIndex >= kLeafPly) return searchLeaf(opponent);
+
+  // Step 6. Save the pattern state this node restores on its normal exits.
+  PatternState& snapshot = engine.plySnapshots[engine.plyIndex];
+  snapshot = engine.patterns;
+  updatePatterns();
+
+  NodeData node;
+  const NodeScan scan = scoreCandidates(node, side, opponent);
+  // A five point ends the node before any move is made; the pattern state is
+  // left as updated, and the next update repairs it from the board.
+  if (listCandidates(node, scan, isRoot != 0, hashMove, depth, answer)) return answer;
+
+  // Step 12. Nothing is stored for a win seen without a search.
+  if (scan.win) {
+    engine.patterns = snapshot;
+    return result(kWinScore, node.count > 0 ? node.list[firstHighestKey(node, 0)].move : -1);
+  }
+
+  // Step 13. Against a decisive cell only the best-keyed candidate is tried.
+  if (scan.decisiveCount > 0 && node.count > 0) {
+    node.list[0] = node.list[firstHighestKey(node, 0)];
+    node.count = 1;
+  }
+
+  // The root's shortcut leaves the pattern state unrestored for the same
+  // reason as the five point above.
+  if (isRoot != 0 && rootAnswersAtOnce(answer)) return answer;
+
+  const LoopOutcome outcome = searchMoves(node, {width, depth, alpha, beta, isRoot != 0, lateMoveCount}, side);
+  // A stopped search returns without storing and without restoring: the
+  // decision rebuilds the pattern state before it searches again.
+  if (outcome.aborted) return outcome.abortedResult;
+
+  storeNodeResult(outcome, depth, alpha0, beta0);
   engine.patterns = snapshot;
-  return result(best, bestMove);
+  return result(outcome.best, outcome.bestMove);
 }
 
 void prepareStandaloneRootSearch(int32_t nodeLimit) {

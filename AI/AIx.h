@@ -6,7 +6,7 @@
 namespace quenvik {
 
 // Fractional-depth negamax on engine.board for the side to move.
-SearchResult principalSearch(int width, double depth, int alpha, int beta, int parity, int isRoot, int lateMoveCount);
+SearchResult principalSearch(int width, double depth, int alpha, int beta, int isRoot, int lateMoveCount);
 
 // The state a root search starts from outside a decision (tools, tests,
 // benchmarks): counters and stop words cleared, the width parameters of a

@@ -96,7 +96,7 @@ bool fourThreeWins(int a, int b, int32_t x, int32_t y) {
 
 }  // namespace
 
-double evaluatePosition(int32_t x, int parity) {
+double evaluatePosition(int32_t x) {
   const int n = engine.boardSize;
   const int32_t y = -x;
   const int xi = colourIndex(x);
@@ -133,7 +133,7 @@ double evaluatePosition(int32_t x, int parity) {
         engine.board[a][b] = y;
         engine.stoneCount += 1;
         updatePatterns();
-        const double r = evaluatePosition(y, 1 - parity);
+        const double r = evaluatePosition(y);
         // The caller restores the pattern state; updatePatterns repairs it from the board difference.
         engine.board[a][b] = kEmpty;
         engine.stoneCount -= 1;

@@ -6,7 +6,7 @@
 namespace quenvik {
 
 // Value of the position for the colour x that has just moved, from the
-// current pattern state. parity only alternates down the recursion.
-double evaluatePosition(int32_t x, int parity = 1);
+// current pattern state.
+double evaluatePosition(int32_t x);
 
 }  // namespace quenvik

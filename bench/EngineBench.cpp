@@ -64,7 +64,7 @@ void BM_PrincipalSearch(benchmark::State& state) {
     setUp(kMiddleGame);
     quenvik::prepareStandaloneRootSearch(0);
     state.ResumeTiming();
-    quenvik::runOnSearchStack([&] { quenvik::principalSearch(quenvik::kRootWidth, depth, -20000, 20000, 1, 1, 0); });
+    quenvik::runOnSearchStack([&] { quenvik::principalSearch(quenvik::kRootWidth, depth, -20000, 20000, 1, 0); });
     nodes += engine.nodeCount;
   }
   state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);
@@ -76,7 +76,8 @@ void BM_ThreatSearchOwnWin(benchmark::State& state) {
   setUp(kFourLadder, 20);
   engine.stopFlag = 0;
   engine.searchAborted = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(quenvik::threatSearch(quenvik::sideToMove(), 8));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(quenvik::threatSearch(quenvik::sideToMove(), quenvik::kOwnWinDepthLimit));
 }
 BENCHMARK(BM_ThreatSearchOwnWin)->Unit(benchmark::kMicrosecond);
 
@@ -84,7 +85,8 @@ void BM_ThreatSearchNoWin(benchmark::State& state) {
   setUp(kMiddleGame);
   engine.stopFlag = 0;
   engine.searchAborted = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(quenvik::threatSearch(quenvik::sideToMove(), 8));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(quenvik::threatSearch(quenvik::sideToMove(), quenvik::kOwnWinDepthLimit));
 }
 BENCHMARK(BM_ThreatSearchNoWin)->Unit(benchmark::kMicrosecond);
 

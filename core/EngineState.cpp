@@ -74,6 +74,7 @@ void resetSearch() {
   engine.iterationIndex = 0;
   engine.selDepth = 0;
   engine.nodeLimitHit = 0;
+  engine.rootAnsweredAtOnce = 0;
   engine.plyIndex = 0;
 }
 

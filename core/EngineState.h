@@ -253,6 +253,9 @@ struct SearchState {
   int32_t iterationIndex;
   int32_t selDepth;
   int32_t nodeLimitHit;
+  // The root answered without a search (one kept cell, or none): the
+  // deepening has nothing more to learn.
+  int32_t rootAnsweredAtOnce;
   int32_t plyIndex;
   PatternState plySnapshots[kPlySnapshots];
 
@@ -287,6 +290,11 @@ void resetEngine();        // every group above; the position table is cleared b
 // Rule flags, read where a test depends on the rule.
 inline bool exactFiveOn() { return engine.exactFive.load(std::memory_order_relaxed) != 0; }
 inline bool renjuOn() { return engine.renju.load(std::memory_order_relaxed) != 0; }
+
+// Whether a five of this colour must be exactly five long (six or more in a
+// row then is no five): under exact five for both colours, under Renju for
+// Black.
+inline bool exactFiveFor(int32_t colour) { return exactFiveOn() || (renjuOn() && colour == kBlack); }
 
 // Side to move on the engine board: +1 when the stone count is even.
 inline int32_t sideToMove() { return (engine.stoneCount % 2 == 0) ? kBlack : kWhite; }

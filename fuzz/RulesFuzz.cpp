@@ -280,13 +280,11 @@ void testThreatSearch(Reader& in) {
   int32_t boardBefore[kGridWidth][kGridWidth];
   std::memcpy(boardBefore, engine.board, sizeof boardBefore);
   const int32_t stonesBefore = engine.stoneCount;
-  engine.threatSearchOn = 1;
-  engine.stopFlag = 0;
-  engine.searchAborted = 0;
+  resetThinkControl();
 
   Watchdog watchdog;
   const auto started = std::chrono::steady_clock::now();
-  const int result = threatSearch(attacker, request);
+  const int result = threatSearch(attacker, threatDepthLimit(request));
   const bool stopped = watchdog.finish();
 
   if (std::memcmp(boardBefore, engine.board, sizeof boardBefore) != 0) fail("the threat search changed the board");
@@ -359,7 +357,7 @@ void testPrincipalSearch(Reader& in) {
   std::memcpy(boardBefore, engine.board, sizeof boardBefore);
   const int32_t stonesBefore = engine.stoneCount;
   const uint64_t keyBefore = engine.positionKey;
-  const SearchResult result = principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 1, 0);
+  const SearchResult result = principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 0);
   const bool stopped = engine.stopFlag != 0 || engine.searchAborted != 0;
   engine.nodeLimit = 0;
   engine.stopFlag = 0;

@@ -20,10 +20,6 @@ struct LineReader {
   int32_t operator()(int q) const { return (q < 0 || q >= n) ? kOffBoard : line[q + 2]; }
 };
 
-// Five mode for a stone of colour v: exactly five under the exact-five rule,
-// and for Black under Renju; five or more otherwise.
-bool exactModeFor(int32_t v) { return exactFiveOn() || (renjuOn() && v == kBlack); }
-
 int oneCell(int q) { return q | 0x100; }
 int twoCells(int q1, int q2) { return q1 | (q2 << 8) | 0x10000; }
 int threeCells(int q1, int q2, int q3) { return q1 | (q2 << 8) | (q3 << 16) | 0x1000000; }
@@ -51,7 +47,7 @@ int findFourPoints(const int32_t* line, int p) {
   const LineReader cell{line, n};
   const int32_t v = cell(p);
   if (v != kBlack && v != kWhite) return 0;
-  const bool exact = exactModeFor(v);
+  const bool exact = exactFiveFor(v);
 
   for (int s = std::max(p - 4, 0); s <= std::min(p, n - 5); ++s) {
     const int gap = singleGapOf(cell, s, 5, v);
@@ -88,7 +84,7 @@ int findThreeDefence(const int32_t* line, int p) {
   const LineReader cell{line, n};
   const int32_t v = cell(p);
   if (v != kBlack && v != kWhite) return 0;
-  const bool exact = exactModeFor(v);
+  const bool exact = exactFiveFor(v);
 
   for (int s = std::max(p - 3, 0); s <= std::min(p, n - 4); ++s) {
     const int gap = singleGapOf(cell, s, 4, v);

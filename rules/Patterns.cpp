@@ -189,7 +189,7 @@ int32_t classifyLine(const int32_t* line, int position) {
     ++leftLen;
   }
   const int w = leftBits << rightLen | rightBits;
-  const bool exact = s == kBlack ? (exactFiveOn() || renjuOn()) : exactFiveOn();
+  const bool exact = exactFiveFor(s);
   return patternTableCode(exact ? kExactHalf : kFreeHalf, patternIndex(leftLen, rightLen, w));
 }
 
@@ -201,11 +201,6 @@ void updateDirection(int a, int b, int d) {
   engine.patterns.patternCodes[0][a][b][d] = classifyLine(line, p);
   line[p + 2] = kWhite;
   engine.patterns.patternCodes[1][a][b][d] = classifyLine(line, p);
-}
-
-void summarizeCell(int a, int b) {
-  LazyViews views;
-  summarizeCellWith(a, b, views);
 }
 
 void updatePatterns() {

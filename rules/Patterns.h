@@ -11,9 +11,6 @@ int32_t classifyLine(const int32_t* line, int position);
 // Recomputes patternCodes of both colours for direction d of empty cell (a, b).
 void updateDirection(int a, int b, int d);
 
-// Recomputes cellRank and cellLevel of empty cell (a, b) for both colours.
-void summarizeCell(int a, int b);
-
 // Brings the pattern state in line with engine.board.
 void updatePatterns();
 

@@ -121,7 +121,7 @@ int lineFive(const int32_t* line, int p) {
   const int n = engine.boardSize;
   const int32_t v = at(line, p);
   if (!isStone(v)) return 0;
-  const bool exact = exactFiveOn() || (v == kBlack && renjuOn());
+  const bool exact = exactFiveFor(v);
   for (int s = std::max(p - 4, 0); s <= std::min(p, n - kFive); ++s) {
     if (readWindow(line, s, kFive, v).stones != kFive) continue;
     if (exact && (at(line, s - 1) == v || at(line, s + kFive) == v)) continue;
@@ -204,30 +204,11 @@ int32_t lineThree(const int32_t* line, int p) {
   return 0;
 }
 
-bool hasFiveAt(LineViews& views, int a, int b) {
-  if (viewsCell(views, a, b) == kEmpty) return false;
-  CellLines lines;
-  cutCellLines(lines, views, a, b);
-  return fiveInLines(lines);
-}
-
 bool makesFiveAt(LineViews& views, int a, int b) {
   const TrialBlackStone stone(views, a, b);
   CellLines lines;
   cutCellLines(lines, views, a, b);
   return fiveInLines(lines);
-}
-
-bool hasOverlineAt(LineViews& views, int a, int b) {
-  CellLines lines;
-  cutCellLines(lines, views, a, b);
-  return overlineInLines(lines);
-}
-
-int countFoursAt(LineViews& views, int a, int b) {
-  CellLines lines;
-  cutCellLines(lines, views, a, b);
-  return foursInLines(lines);
 }
 
 int countRealThreesAt(LineViews& views, int a, int b) {

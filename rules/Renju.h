@@ -36,10 +36,7 @@ int32_t lineThree(const int32_t* line, int p);
 // Cell tests on (a, b) of views; views is unchanged on return
 // ---------------------------------------------------------------------------
 
-bool hasFiveAt(LineViews& views, int a, int b);    // false for an empty cell
 bool makesFiveAt(LineViews& views, int a, int b);  // with a Black stone on an empty cell
-bool hasOverlineAt(LineViews& views, int a, int b);
-int countFoursAt(LineViews& views, int a, int b);
 int countRealThreesAt(LineViews& views, int a, int b);
 
 // Whether a Black stone on (a, b) of views is forbidden, and of which kind.

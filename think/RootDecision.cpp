@@ -17,13 +17,12 @@ namespace quenvik {
 
 namespace {
 
-constexpr int kOwnWinRequest = 8;       // depth limit 5
-constexpr int kOpponentWinRequest = 7;  // depth limit 4
 int64_t elapsedSinceSearchStart() { return clockMs() - engine.searchStartTime; }
 
 void prepare(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
              int widthDenominator) {
   engine.nodeLimitHit = 0;
+  engine.rootAnsweredAtOnce = 0;
   engine.searchAborted = 0;
   const int32_t budget = currentTimeBudget(kStableBudgetDivisor);
   engine.timeBudget = budget;
@@ -70,7 +69,7 @@ void screenRootCandidates(int32_t side, bool opponentThreatens) {
     }
     engine.stoneCount = engine.stoneCount + 1;
     engine.board[a][b] = side;
-    const int reply = threatSearch(-side, kOpponentWinRequest);
+    const int reply = threatSearch(-side, kOpponentWinDepthLimit);
     engine.board[a][b] = kEmpty;
     engine.stoneCount = engine.stoneCount - 1;
     if (reply >= n * n) markRootCandidate(a, b);
@@ -109,7 +108,7 @@ void deepen(const Reporter& reporter) {
     previous = current;
     current = {engine.bestScore, engine.bestMove};
     engine.iterationIndex = d;
-    const SearchResult result = principalSearch(engine.referenceWidth, d + 1.0, -kWinScore, kWinScore, 1, 1, 0);
+    const SearchResult result = principalSearch(engine.referenceWidth, d + 1.0, -kWinScore, kWinScore, 1, 0);
     // A stop that lands between two iterations makes the next one return no
     // move at once; the move of the iteration that did finish stands.
     const bool stoppedBeforeAnyMove = engine.searchAborted.load() != 0 && result.move == -1 && engine.bestMove != -1;
@@ -124,7 +123,7 @@ void deepen(const Reporter& reporter) {
 
     if (iterationLineDue(d, engine.nodeCount)) reportIteration(reporter, d);
 
-    if (engine.searchAborted.load() != 0) break;
+    if (engine.searchAborted.load() != 0 || engine.rootAnsweredAtOnce != 0) break;
     completedIndex = std::max(completedIndex, d);
     reachedSelDepth = std::max(reachedSelDepth, engine.selDepth);
     ++d;
@@ -142,13 +141,13 @@ int rootDecision(const Reporter& reporter, int maxIterationIndex, int referenceW
 
   const int n = engine.boardSize;
   const int32_t side = sideToMove();
-  const int ownWin = threatSearch(side, kOwnWinRequest);
+  const int ownWin = threatSearch(side, kOwnWinDepthLimit);
   if (ownWin < n * n) {
     if (reporter.forcedWin != nullptr) reporter.forcedWin(reporter.context);
     return ownWin;
   }
 
-  const int opponentWin = threatSearch(-side, kOpponentWinRequest);
+  const int opponentWin = threatSearch(-side, kOpponentWinDepthLimit);
   screenRootCandidates(side, opponentWin < n * n);
 
   deepen(reporter);

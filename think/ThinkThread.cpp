@@ -1,5 +1,6 @@
 #include "think/ThinkThread.h"
 
+#include <cassert>
 #include <chrono>
 #include <thread>
 
@@ -57,6 +58,7 @@ void stopTimerAndWait() {
 // written before `thinking` falls so the front end never sees a half-made
 // answer.
 void answerMove(int x, int y) {
+  assert(engine.recordCount < kMaxRecordMoves);
   engine.recordMoves[engine.recordCount] = cellIndexOf(x, y);
   engine.recordCount = engine.recordCount + 1;
   engine.thinking = 0;

@@ -105,7 +105,7 @@ bool isStraightFour(const int32_t* line, int p) {
   const int32_t v = line[p + 2];
   if (v == kEmpty) return false;
   // Filling an end must make exactly five where longer lines do not count.
-  const bool exact = exactFiveOn() || (renjuOn() && v == kBlack);
+  const bool exact = exactFiveFor(v);
   const int last = std::min(p + 2, n - 2);
   for (int i = std::max(p - 1, 2); i <= last; ++i) {
     if (line[i] + line[i + 1] + line[i + 2] + line[i + 3] != 4 * v) continue;

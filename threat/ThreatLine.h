@@ -2,6 +2,7 @@
 // order-independent key, and the store of results under those keys.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <string>
 
@@ -15,7 +16,10 @@ constexpr int kMaxThreatLine = 10;
 // A move's unit in threatLine: MoveNumber + N, so never 0.
 inline char16_t threatUnitOf(int move) { return static_cast<char16_t>(move + engine.boardSize); }
 
-inline void appendThreatMove(int move) { engine.threatLine.push_back(threatUnitOf(move)); }
+inline void appendThreatMove(int move) {
+  assert(engine.threatLine.size() < kMaxThreatLine);
+  engine.threatLine.push_back(threatUnitOf(move));
+}
 inline void removeLastThreatExchange() { engine.threatLine.resize(engine.threatLine.size() - 2); }
 inline void clearThreatLine() { engine.threatLine.clear(); }
 

@@ -17,9 +17,6 @@ namespace quenvik {
 
 namespace {
 
-constexpr int kOwnSideRequest = 8;
-constexpr int kOwnSideDepthLimit = 5;
-constexpr int kOtherDepthLimit = 4;
 constexpr int kStoredDepthShift = 16;
 constexpr uint32_t kStoredOutcomeMask = 0xFFFF;
 
@@ -200,9 +197,9 @@ int threatSearchNode(int32_t attacker, int depth) {
   return searchNodeBody(attacker, depth);
 }
 
-int threatSearch(int32_t attacker, int request) {
+int threatSearch(int32_t attacker, int depthLimit) {
   if (searchSwitchedOffOrStopped()) return noWinFound();
-  const int limit = request == kOwnSideRequest ? kOwnSideDepthLimit : std::min(request, kOtherDepthLimit);
+  const int limit = depthLimit;
   if (limit <= 0) {
     engine.threatComplete = 0;
     return noWinFound();

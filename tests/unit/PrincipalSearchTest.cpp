@@ -134,7 +134,7 @@ class HandMadeSearch : public ::testing::Test {
     const int32_t stones = engine.stoneCount;
     const uint64_t key = engine.positionKey;
     const int32_t ply = engine.plyIndex;
-    const SearchResult result = principalSearch(kRootWidth, depth, alpha, beta, 1, isRoot, 0);
+    const SearchResult result = principalSearch(kRootWidth, depth, alpha, beta, isRoot, 0);
     EXPECT_EQ(std::memcmp(board, engine.board, sizeof board), 0);
     EXPECT_EQ(engine.stoneCount, stones);
     EXPECT_EQ(engine.positionKey, key);
@@ -227,13 +227,14 @@ TEST_F(HandMadeSearch, RootWithOneOrNoCandidateAnswersAtOnce) {
   engine.rootCandidateCount = 1;
   engine.bestScore = 77;
   EXPECT_RESULT(search(kDepth), 77, move(9, 3));
-  EXPECT_EQ(engine.searchAborted, 1);
+  EXPECT_EQ(engine.rootAnsweredAtOnce, 1);
+  EXPECT_EQ(engine.searchAborted, 0);  // answering at once is not a stop
 
   prepareRoot();
   std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
   engine.rootCandidateCount = 0;
   EXPECT_RESULT(search(kDepth), -20000, -1);
-  EXPECT_EQ(engine.searchAborted, 1);
+  EXPECT_EQ(engine.rootAnsweredAtOnce, 1);
 }
 
 TEST_F(HandMadeSearch, TableAndWinsComeBeforeTheRootShortcut) {
@@ -242,6 +243,7 @@ TEST_F(HandMadeSearch, TableAndWinsComeBeforeTheRootShortcut) {
   engine.rootCandidateCount = 0;
   EXPECT_RESULT(search(kDepth), 20000, move(6, 7));  // the five point, though no cell is a root candidate
   EXPECT_EQ(engine.searchAborted, 0);
+  EXPECT_EQ(engine.rootAnsweredAtOnce, 0);
 
   setCell(kBlack, 6, 7, 67, 5);
   clearPositionTable();
@@ -387,7 +389,7 @@ using test::prepareSearchRoot;
 using test::Rule;
 using test::setUpPositionText;
 
-SearchResult searchRoot(double depth) { return principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 1, 0); }
+SearchResult searchRoot(double depth) { return principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 0); }
 
 // Twelve moves of a quiet opening, Black to move.
 const std::vector<std::string> kMiddleGame = {"...............",  //
@@ -527,14 +529,14 @@ TEST(PrincipalSearchOnPositions, LateMoveIsSearchedShallowerThenAgainWhenItImpro
   ASSERT_EQ(sideToMove(), kWhite);
   prepareSearchRoot();
   engine.plyIndex = 1;
-  SearchResult result = principalSearch(kRootWidth, 1.05, -kWinScore, kWinScore, 1, 0, 15);
+  SearchResult result = principalSearch(kRootWidth, 1.05, -kWinScore, kWinScore, 0, 15);
   EXPECT_EQ(result.move, moveNumberOf(7, 7, 15));
   EXPECT_EQ(engine.nodeCount, 3);
   // One move earlier in the count the child is searched at 0.95 straight away.
   setUpPositionText(kBlockTheFour);
   prepareSearchRoot();
   engine.plyIndex = 1;
-  result = principalSearch(kRootWidth, 1.05, -kWinScore, kWinScore, 1, 0, 14);
+  result = principalSearch(kRootWidth, 1.05, -kWinScore, kWinScore, 0, 14);
   EXPECT_EQ(result.move, moveNumberOf(7, 7, 15));
   EXPECT_GT(engine.nodeCount, 3);
 }
@@ -598,7 +600,7 @@ TEST(PrincipalSearchOnPositions, ForcedLineEndsInALeafAtPly99) {
   setUpPositionText(stripedBoard());
   prepareSearchRoot();
   SearchResult result{0, -1};
-  runOnSearchStack([&] { result = principalSearch(1, 12.0, -kWinScore, kWinScore, 1, 1, 0); });
+  runOnSearchStack([&] { result = principalSearch(1, 12.0, -kWinScore, kWinScore, 1, 0); });
   EXPECT_EQ(engine.selDepth, 99);
   EXPECT_EQ(engine.nodeCount, 100);
   EXPECT_EQ(engine.plyIndex, 0);

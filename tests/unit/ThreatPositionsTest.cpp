@@ -131,9 +131,9 @@ void checkPosition(const ThreatPosition& position) {
   uint32_t rootWord = 0;
   bool rootStored = false;
   runOnSearchStack([&] {
-    own = threatSearch(toMove, 8);
+    own = threatSearch(toMove, kOwnWinDepthLimit);
     rootStored = threatLookup(u"", rootWord);
-    other = threatSearch(-toMove, 7);
+    other = threatSearch(-toMove, kOpponentWinDepthLimit);
   });
   test::expectThreatStateUnchanged(before);
   EXPECT_EQ(describe("to-move", own), position.toMove);

@@ -22,7 +22,7 @@ int undecided() { return proven() + 1; }
 int rootSearch(int32_t attacker, int request) {
   const test::ThreatSnapshot before = test::takeThreatSnapshot();
   int result = 0;
-  runOnSearchStack([&] { result = threatSearch(attacker, request); });
+  runOnSearchStack([&] { result = threatSearch(attacker, threatDepthLimit(request)); });
   test::expectThreatStateUnchanged(before);
   return result;
 }
@@ -122,7 +122,7 @@ TEST(ThreatEntry, EachRootCallStartsWithAnEmptyStore) {
   engine.threatLine = u"\x40\x41";  // a stale line is replaced, not extended
   const int result = [] {
     int r = 0;
-    runOnSearchStack([&] { r = threatSearch(kBlack, 8); });
+    runOnSearchStack([&] { r = threatSearch(kBlack, kOwnWinDepthLimit); });
     return r;
   }();
   EXPECT_EQ(result, proven());

@@ -95,7 +95,7 @@ int commandSearch(const Args& args) {
   setUpPosition(parsed.position);
   prepareStandaloneRootSearch(nodeLimit);
   SearchResult found{0, -1};
-  runOnSearchStack([&] { found = principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 1, 0); });
+  runOnSearchStack([&] { found = principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 0); });
 
   const int n = engine.boardSize;
   if (found.move < 0) {

@@ -19,7 +19,7 @@ constexpr int kOtherRequest = 7;
 int runThreatSearch(int32_t attacker, int request) {
   int result = 0;
   // The Renju test recurses without a fixed bound: give it a search stack.
-  runOnSearchStack([&] { result = threatSearch(attacker, request); });
+  runOnSearchStack([&] { result = threatSearch(attacker, threatDepthLimit(request)); });
   return result;
 }
 
