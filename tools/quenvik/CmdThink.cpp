@@ -51,6 +51,17 @@ void applyLimits(const Limits& limits) {
   if (limits.turnTimeMs != 0) engine.turnTimeout = limits.turnTimeMs;
 }
 
+// FNV-1a over the moves the bench printed, so a changed move shows in the
+// signature even when the node count happens to stay the same.
+uint32_t hashMoves(const std::string& moves) {
+  uint32_t hash = 2166136261u;
+  for (const char c : moves) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
 int lastMoveX() { return cellIndexX(engine.recordMoves[engine.recordCount - 1]); }
 int lastMoveY() { return cellIndexY(engine.recordMoves[engine.recordCount - 1]); }
 
@@ -77,6 +88,7 @@ int commandBench(const Args& args) {
   Reporter quiet;
   int64_t totalNodes = 0;
   int64_t totalMs = 0;
+  std::string moves;
   for (const BenchPosition& position : kBenchPositions) {
     std::vector<std::string> positionArgs = {
         "--size", std::to_string(position.size), "--rule", position.rule, "--moves", position.moves};
@@ -88,6 +100,10 @@ int commandBench(const Args& args) {
     const int64_t elapsed = clockMs() - start;
     totalNodes += engine.nodeCount;
     totalMs += elapsed;
+    const std::string move = engine.recordCount > recordBefore
+                                 ? std::to_string(lastMoveX()) + "," + std::to_string(lastMoveY())
+                                 : std::string("none");
+    moves += move + ";";
     if (engine.recordCount > recordBefore) {
       std::printf("%-18s move %d,%d nodes %d time %" PRId64 " ms\n", position.name, lastMoveX(), lastMoveY(),
                   engine.nodeCount, elapsed);
@@ -97,6 +113,7 @@ int commandBench(const Args& args) {
   }
   const int64_t nps = totalMs > 0 ? totalNodes * 1000 / totalMs : 0;
   std::printf("bench: %" PRId64 " nodes %" PRId64 " ms %" PRId64 " nodes/s\n", totalNodes, totalMs, nps);
+  std::printf("signature: %" PRId64 "-%08x\n", totalNodes, hashMoves(moves));
   return 0;
 }
 
