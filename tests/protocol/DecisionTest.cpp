@@ -134,7 +134,7 @@ TEST(DecisionStop, YxstopAnswersAtOnceWithALegalMove) {
   LongDecision engine;
   engine.send("YXSTOP");
   std::vector<std::string> messages;
-  const std::string reply = engine.move(&messages);
+  const std::string reply = engine.moveAfterStop(&messages);
   ASSERT_TRUE(isMoveLine(reply)) << reply;
   EXPECT_NE(reply, "7,7");
   ASSERT_FALSE(messages.empty());
@@ -148,7 +148,7 @@ TEST(DecisionStop, EverythingButYxstopIsDroppedWhileThinking) {
   engine.send("TURN 0,0");
   engine.send("ABOUT");
   engine.send("YXSTOP");
-  const std::string reply = engine.move();
+  const std::string reply = engine.moveAfterStop();
   ASSERT_TRUE(isMoveLine(reply));
   engine.expectSilence();             // still running: END was dropped
   engine.send("INFO max_node 1000");  // keep the next decisions short
@@ -164,7 +164,7 @@ TEST(DecisionStop, EndOfInputWhileThinkingWaitsForTheMove) {
   LongDecision engine;
   engine.send("YXSTOP");
   engine.closeInput();
-  EXPECT_TRUE(isMoveLine(engine.move()));
+  EXPECT_TRUE(isMoveLine(engine.moveAfterStop()));
   EXPECT_EQ(engine.readLine(), std::nullopt);
   EXPECT_EQ(engine.waitExit(), 0);
 }

@@ -33,7 +33,7 @@ TEST(HardeningSettings, ExtremeTimeSettingsNeverWrap) {
     engine.send("TURN 7,7");
     EXPECT_EQ(engine.next(), "MESSAGE Expected time=" + c.expected + "ms") << c.info.back();
     engine.send("YXSTOP");
-    const std::string reply = engine.move();
+    const std::string reply = engine.moveAfterStop();
     EXPECT_TRUE(isMoveLine(reply)) << reply;
     EXPECT_NE(reply, "7,7");
   }

@@ -219,6 +219,25 @@ TEST(ProtocolBoard, OneOpposingStoneMakesTheEngineSecond) {
   EXPECT_NE(reply, "7,7");
 }
 
+TEST(ProtocolBoard, EveryOwnerButOneIsTheOpponents) {
+  // Read as the engine's own, a lone stone would fail the block; read as the
+  // opponent's, the engine answers as the second player.
+  for (const char* owner : {"0", "3", "4", "-1"}) {
+    Engine engine;
+    engine.start(15);
+    engine.send("BOARD");
+    engine.send(std::string("7,7,") + owner);
+    engine.send("DONE");
+    const std::string reply = engine.next();
+    ASSERT_TRUE(isMoveLine(reply) || isMessageLine(reply)) << owner << ": " << reply;
+    const std::string move = isMoveLine(reply) ? reply : engine.move();
+    ASSERT_TRUE(isMoveLine(move)) << owner << ": " << move;
+    EXPECT_NE(move, "7,7") << owner;
+    engine.send("TURN 8,9");
+    EXPECT_TRUE(isMoveLine(engine.move())) << owner;  // the game goes on from the block
+  }
+}
+
 // Each block fails; the record is left empty and the decision runs on it, so
 // the answer is the centre.
 TEST(ProtocolBoard, FailedBlocksAnswerBoardErrorThenTheCentre) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,9 @@ inline bool isMessageLine(const std::string& line) { return line.rfind("MESSAGE"
 // Node limit of every session unless a test sets its own: enough for real
 // moves, little enough that no decision runs for long.
 constexpr int kSessionNodeLimit = 3000;
+
+// How long a stopped decision may take to answer (it takes milliseconds).
+constexpr int kStopBoundMs = 5000;
 
 struct EngineSession : EngineProcess {
   EngineSession() {
@@ -40,6 +46,20 @@ struct EngineSession : EngineProcess {
   std::string move(std::vector<std::string>* messages = nullptr) {
     for (;;) {
       const std::string line = next();
+      if (!isMessageLine(line)) return line;
+      if (messages) messages->push_back(line);
+    }
+  }
+
+  // The move of a decision that was told to stop: it must come within a few
+  // seconds, so a broken stop fails fast instead of running out the budget.
+  std::string moveAfterStop(std::vector<std::string>* messages = nullptr) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopBoundMs);
+    for (;;) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const std::string line =
+          readLine(static_cast<int>(std::max<int64_t>(left.count(), 1))).value_or("<no move in time>");
       if (!isMessageLine(line)) return line;
       if (messages) messages->push_back(line);
     }

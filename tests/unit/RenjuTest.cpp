@@ -8,6 +8,7 @@
 
 #include "core/EngineState.h"
 #include "rules/LineViews.h"
+#include "rules/Patterns.h"
 #include "rules/Renju.h"
 #include "tests/unit/RulesBoardText.h"
 
@@ -88,6 +89,38 @@ TEST_F(RenjuTest, FiveIsExactForBlackAndOverlineNeedsSix) {
   EXPECT_EQ(lineFive(lineOf(".oooooo..").cells, 4), 1);  // White's six is a five
   EXPECT_EQ(lineOverline(lineOf(".oooooo..").cells, 4), 0);
   EXPECT_EQ(lineFive(lineOf("..x.xxx..").cells, 3), 0);  // an empty cell is in no five
+}
+
+TEST_F(RenjuTest, SixInARowIsAnOverlineFromEveryStoneAndAtEitherEdge) {
+  // Every stone of the six sees it, the first and the last included, wherever
+  // the six stands on the line (against either edge, or inside).
+  for (int start = 0; start + 6 <= 12; ++start) {
+    std::string text(12, '.');
+    for (int k = 0; k < 6; ++k) text[start + k] = 'x';
+    for (int k = 0; k < 6; ++k)
+      EXPECT_EQ(lineOverline(lineOf(text).cells, start + k), 1) << text << " at " << start + k;
+  }
+}
+
+TEST_F(RenjuTest, TheStoneThatMakesSixIsForbiddenAtTheFarEndAsInTheMiddle) {
+  for (const char* row : {"xxxxx..........", "xx.xxx.........", "..........xxxxx", "....x.xxxx....."}) {
+    auto rows = emptyRows(15);
+    rows[7] = row;
+    setBoardText(rows);
+    rebuildPatterns();
+    const std::string text(row);
+    int cellsMakingSix = 0;
+    for (int b = 0; b < 15; ++b) {
+      std::string with = text;
+      if (with[b] != '.') continue;
+      with[b] = 'x';
+      if (with.find("xxxxxx") == std::string::npos) continue;
+      ++cellsMakingSix;
+      EXPECT_EQ(kindAt(7, b), OverlineKind) << row << " at " << b;
+      EXPECT_EQ(engine.patterns.cellRank[0][7][b], 0) << row << " at " << b;  // the pattern state agrees
+    }
+    EXPECT_GE(cellsMakingSix, 1) << row;
+  }
 }
 
 TEST_F(RenjuTest, ThreesAndTheirStraightFourCells) {
