@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/EngineState.h"
+#include "rules/LineViews.h"
 
 namespace quenvik {
 
@@ -24,22 +25,6 @@ int oneCell(int q) { return q | 0x100; }
 int twoCells(int q1, int q2) { return q1 | (q2 << 8) | 0x10000; }
 int threeCells(int q1, int q2, int q3) { return q1 | (q2 << 8) | (q3 << 16) | 0x1000000; }
 
-// Position of the single empty cell among `count` cells from s, or -1 when
-// the cells are not (count - 1) stones of v and one empty cell.
-int singleGapOf(const LineReader& cell, int s, int count, int32_t v) {
-  int gap = -1;
-  for (int k = 0; k < count; ++k) {
-    const int32_t c = cell(s + k);
-    if (c == kEmpty) {
-      if (gap >= 0) return -1;
-      gap = k;
-    } else if (c != v) {
-      return -1;
-    }
-  }
-  return gap;
-}
-
 }  // namespace
 
 int findFourPoints(const int32_t* line, int p) {
@@ -50,7 +35,7 @@ int findFourPoints(const int32_t* line, int p) {
   const bool exact = exactFiveFor(v);
 
   for (int s = std::max(p - 4, 0); s <= std::min(p, n - 5); ++s) {
-    const int gap = singleGapOf(cell, s, 5, v);
+    const int gap = singleGapOf(line, s, 5, v);
     if (gap < 0) continue;
     if (exact && (cell(s - 1) == v || cell(s + 5) == v)) continue;
     switch (gap) {
@@ -87,7 +72,7 @@ int findThreeDefence(const int32_t* line, int p) {
   const bool exact = exactFiveFor(v);
 
   for (int s = std::max(p - 3, 0); s <= std::min(p, n - 4); ++s) {
-    const int gap = singleGapOf(cell, s, 4, v);
+    const int gap = singleGapOf(line, s, 4, v);
     if (gap <= 0) continue;  // not three stones and a gap, or _XXX (the next window sees it as XXX_)
     if (gap == 3) {          // XXX_
       if (cell(s - 1) != kEmpty || cell(s - 2) == v || cell(s + 4) == v) continue;

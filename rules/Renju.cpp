@@ -30,28 +30,6 @@ void cutCellLines(CellLines& lines, const LineViews& views, int a, int b) {
   for (int d = 0; d < kDirections; ++d) lines.position[d] = cutPaddedLine(lines.line[d], views, d, a, b, n);
 }
 
-// Stones of colour v and empty cells among the `length` cells from s; gap is
-// the offset of the last empty cell.
-struct WindowContents {
-  int stones;
-  int empties;
-  int gap;
-};
-
-WindowContents readWindow(const int32_t* line, int s, int length, int32_t v) {
-  WindowContents contents{0, 0, -1};
-  for (int k = 0; k < length; ++k) {
-    const int32_t c = at(line, s + k);
-    if (c == v) {
-      ++contents.stones;
-    } else if (c == kEmpty) {
-      ++contents.empties;
-      contents.gap = k;
-    }
-  }
-  return contents;
-}
-
 bool fiveInLines(const CellLines& lines) {
   for (int d = 0; d < kDirections; ++d) {
     if (lineFive(lines.line[d], lines.position[d])) return true;
@@ -144,13 +122,13 @@ int lineFours(const int32_t* line, int p) {
   const int32_t v = at(line, p);
   if (!isStone(v)) return 0;
   for (int s = std::max(p - 4, 0); s <= std::min(p, n - kFive); ++s) {
-    const WindowContents window = readWindow(line, s, kFive, v);
-    if (window.stones != 4 || window.empties != 1) continue;
+    const int gap = singleGapOf(line, s, kFive, v);
+    if (gap < 0) continue;
     // Filling the gap would make six or more: not a four.
     if (at(line, s - 1) == v || at(line, s + 5) == v) continue;
     // A second four can share this window's stones through the cell just
     // after it: x x x . x . x x x, x x . x x . x x, x . x x x . x.
-    switch (window.gap) {
+    switch (gap) {
       case 3:
         return (s <= n - 9 && at(line, s + 5) == kEmpty && at(line, s + 6) == v && at(line, s + 7) == v &&
                 at(line, s + 8) == v && at(line, s + 9) != v && p == s + 4)
@@ -179,9 +157,9 @@ int32_t lineThree(const int32_t* line, int p) {
   if (!isStone(v)) return 0;
   // Conditions are tested outward so that no read passes the line's markers.
   for (int s = std::max(p - 3, 0); s <= std::min(p, n - 4); ++s) {
-    const WindowContents window = readWindow(line, s, 4, v);
-    if (window.stones != 3 || window.empties != 1) continue;
-    switch (window.gap) {
+    const int gap = singleGapOf(line, s, 4, v);
+    if (gap < 0) continue;
+    switch (gap) {
       case 3: {  // x x x .
         if (at(line, s - 1) != kEmpty || at(line, s - 2) == v || at(line, s + 4) == v) continue;
         const bool left = at(line, s - 2) == kEmpty && at(line, s - 3) != v;
@@ -194,7 +172,7 @@ int32_t lineThree(const int32_t* line, int p) {
       case 2:  // x x . x
       case 1:  // x . x x
         if (at(line, s - 1) == kEmpty && at(line, s + 4) == kEmpty && at(line, s - 2) != v && at(line, s + 5) != v) {
-          return kOneFourCell | (s + window.gap);
+          return kOneFourCell | (s + gap);
         }
         continue;
       default:
