@@ -344,6 +344,50 @@ struct LoopOutcome {
   SearchResult abortedResult{0, -1};
 };
 
+// One move's child search, as the move loop makes it.
+struct ChildSearch {
+  int width;
+  double depth;      // the node's depth; the child's is this less the reduction
+  double reduction;  // the node's base reduction
+  int penalty;       // the forcing-move offset of this move
+  int lateIndex;     // lateMoveCount + the move's index in the node
+};
+
+// The move's score from the node's side, M = -penalty - child score: a
+// null-window search with a full-window re-search once a best move is
+// known; moves 15 and more into the line are searched a ply shallower per
+// 15 and again at full depth when they beat the best so far.
+int searchChild(const ChildSearch& child, int alpha, int beta, int best, bool pvFound) {
+  const int penalty = child.penalty;
+  int late = child.lateIndex;
+  int extra = 0;
+  if (late >= kLateMovePeriod) {
+    extra = late / kLateMovePeriod;
+    late = late % kLateMovePeriod;
+  }
+  double reduction = child.reduction + extra;
+  int m = 0;
+  for (;;) {
+    const double childDepth = child.depth - reduction;
+    if (pvFound) {
+      m = -penalty - principalSearch(child.width, childDepth, -alpha - 1 - penalty, -alpha - penalty, 0, late).score;
+      if (engine.searchAborted != 0) return m;
+      if (alpha < m && m < beta) {
+        m = -penalty - principalSearch(child.width, childDepth, -beta - penalty, -alpha - penalty, 0, late).score;
+      }
+    } else {
+      m = -penalty - principalSearch(child.width, childDepth, -beta - penalty, -alpha - penalty, 0, late).score;
+    }
+    if (engine.searchAborted != 0 || m >= kDecidedScore || m <= alpha) return m;
+    if (m > best && extra > 0) {
+      reduction = child.reduction;
+      extra = 0;
+      continue;
+    }
+    return m;
+  }
+}
+
 // Step 15. Searches the candidates best key first, with the null-window
 // re-search once a best move is found and a full-depth re-search of late
 // moves that beat the best.
@@ -372,36 +416,8 @@ LoopOutcome searchMoves(NodeData& node, NodeWindow window, int32_t side) {
     engine.stoneCount += 1;
     engine.board[a][b] = side;
 
-    const int penalty = forcingPenaltyOf(node.level[c]);
-    int late = window.lateMoveCount + i;
-    int extra = 0;
-    if (late >= kLateMovePeriod) {
-      extra = late / kLateMovePeriod;
-      late = late % kLateMovePeriod;
-    }
-    double reduction = r0 + extra;
-    int m = 0;
-    for (;;) {
-      const double childDepth = window.depth - reduction;
-      if (pvFound) {
-        m = -penalty - principalSearch(childWidth, childDepth, -alpha - 1 - penalty, -alpha - penalty, 0, late).score;
-        if (engine.searchAborted != 0) break;
-        if (alpha < m && m < beta) {
-          m = -penalty - principalSearch(childWidth, childDepth, -beta - penalty, -alpha - penalty, 0, late).score;
-        }
-      } else {
-        m = -penalty - principalSearch(childWidth, childDepth, -beta - penalty, -alpha - penalty, 0, late).score;
-      }
-      if (engine.searchAborted != 0) break;
-      if (m >= kDecidedScore || m <= alpha) break;
-      if (m > out.best && extra > 0) {
-        // A late move that beats the best so far is searched again at full depth.
-        reduction = r0;
-        extra = 0;
-        continue;
-      }
-      break;
-    }
+    const ChildSearch child{childWidth, window.depth, r0, forcingPenaltyOf(node.level[c]), window.lateMoveCount + i};
+    const int m = searchChild(child, alpha, beta, out.best, pvFound);
 
     engine.board[a][b] = kEmpty;
     engine.stoneCount -= 1;
