@@ -5,9 +5,9 @@
 
 #include "core/EngineState.h"
 #include "core/Output.h"
+#include "core/Platform.h"
 #include "frontend/GameRecord.h"
 #include "frontend/Settings.h"
-#include "think/LargeStack.h"
 #include "think/RootDecision.h"
 
 namespace quenvik {

@@ -6,9 +6,9 @@
 #include "AI/PositionTable.h"
 #include "AI/SearchTables.h"
 #include "core/EngineState.h"
+#include "core/Platform.h"
 #include "frontend/GameRecord.h"
 #include "tests/unit/SearchPositionText.h"
-#include "think/LargeStack.h"
 
 namespace quenvik {
 namespace {

@@ -1,4 +1,6 @@
-// Threads with a stack large enough for the deepest search.
+// The few things the operating system does differently: threads with a
+// stack large enough for the deepest search, and zeroing a large block.
+// Everything that differs between POSIX and Windows lives in Platform.cpp.
 #pragma once
 
 #include <cstddef>
@@ -20,5 +22,10 @@ template <typename F>
 void runOnSearchStack(F&& callable) {
   runOnSearchStack([](void* context) { (*static_cast<F*>(context))(); }, static_cast<void*>(&callable));
 }
+
+// Sets bytes [begin, begin + size) to zero. Where the system allows it, the
+// whole pages go back to it instead of being written, so a large block that a
+// game fills only in part takes memory again only where it is used.
+void zeroLargeBlock(void* begin, std::size_t size);
 
 }  // namespace quenvik
