@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "AI/NaturalLog.h"
 #include "AI/PositionTable.h"
 #include "AI/SearchTables.h"
 #include "Value/ValueW.h"
@@ -158,8 +159,7 @@ SearchResult result(int score, int move) { return {static_cast<int16_t>(score), 
 }  // namespace
 
 double baseReduction(int moves, int referenceWidth) {
-  return std::max(0.0, (1.0 - kReductionWeight) + kReductionWeight * std::log(static_cast<double>(moves)) /
-                                                      std::log(static_cast<double>(referenceWidth)));
+  return std::max(0.0, (1.0 - kReductionWeight) + kReductionWeight * naturalLog(moves) / naturalLog(referenceWidth));
 }
 
 SearchResult principalSearch(int width, double depth, int alpha, int beta, int parity, int isRoot, int lateMoveCount) {
