@@ -25,7 +25,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # nlohmann-json3-dev) work for any target. Adding /usr/include itself would
 # bring in the host's C library headers, so a small root holding links to just
 # those libraries and their CMake package files joins the search root:
-# find_package(CLI11) and find_package(nlohmann_json) then work as natively.
+# find_package(CLI11) and find_package(nlohmann_json) then work as natively,
+# and so does a plain #include of their headers.
 set(QUENVIK_HOST_HEADER_ONLY
     include/CLI share/cmake/CLI11
     include/nlohmann share/cmake/nlohmann_json)
@@ -38,3 +39,4 @@ foreach(_entry IN LISTS QUENVIK_HOST_HEADER_ONLY)
   endif()
 endforeach()
 list(APPEND CMAKE_FIND_ROOT_PATH "${_quenvik_host_root}")
+set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES "${_quenvik_host_root}/usr/include")
