@@ -8,6 +8,8 @@
 #if defined(_WIN32)
 #include <process.h>
 #include <windows.h>
+// WaitOnAddress (Windows 8 and later) comes after windows.h.
+#include <synchapi.h>
 #else
 #include <pthread.h>
 #include <sys/mman.h>
@@ -123,6 +125,24 @@ void runOnSearchStack(void (*procedure)(void*), void* context) {
   Call call{procedure, context};
   join(startThread(runCall, &call));
 }
+
+#if defined(_WIN32)
+
+// WaitOnAddress compares and sleeps as one step against WakeByAddressAll, so
+// a change made just before the sleep is never missed.
+void waitWhileEquals(const std::atomic<int32_t>& value, int32_t old) {
+  WaitOnAddress(const_cast<std::atomic<int32_t>*>(&value), &old, sizeof old, INFINITE);
+}
+
+void wakeWaiters(std::atomic<int32_t>& value) { WakeByAddressAll(&value); }
+
+#else
+
+void waitWhileEquals(const std::atomic<int32_t>& value, int32_t old) { value.wait(old); }
+
+void wakeWaiters(std::atomic<int32_t>& value) { value.notify_all(); }
+
+#endif
 
 // Ragged ends, and a system that refuses, get plain writes.
 void zeroLargeBlock(void* block, std::size_t size) {

@@ -1,9 +1,12 @@
 // The few things the operating system does differently: threads with a
-// stack large enough for the deepest search, and zeroing a large block.
+// stack large enough for the deepest search, waiting for a counter to
+// change, and zeroing a large block.
 // Everything that differs between POSIX and Windows lives in Platform.cpp.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 
 namespace quenvik {
 
@@ -22,6 +25,13 @@ template <typename F>
 void runOnSearchStack(F&& callable) {
   runOnSearchStack([](void* context) { (*static_cast<F*>(context))(); }, static_cast<void*>(&callable));
 }
+
+// Blocks while value holds old; may also return early, so callers loop.
+// wakeWaiters(value) after a change wakes every thread blocked on it. (The
+// C++ library's atomic wait can miss a wake-up on Windows, where it is a
+// condition variable notified without its mutex.)
+void waitWhileEquals(const std::atomic<int32_t>& value, int32_t old);
+void wakeWaiters(std::atomic<int32_t>& value);
 
 // Sets bytes [begin, begin + size) to zero. Where the system allows it, the
 // whole pages go back to it instead of being written, so a large block that a

@@ -74,7 +74,7 @@ void answerNoMove() {
 
 void finishDecision() {
   engine.activeThinkThreads.fetch_sub(1);
-  engine.activeThinkThreads.notify_all();
+  wakeWaiters(engine.activeThinkThreads);
 }
 
 void runDecision() {
@@ -146,7 +146,7 @@ void requestStop() {
 
 void waitForDecisions() {
   for (int32_t active = engine.activeThinkThreads.load(); active != 0; active = engine.activeThinkThreads.load()) {
-    engine.activeThinkThreads.wait(active);
+    waitWhileEquals(engine.activeThinkThreads, active);
   }
 }
 
