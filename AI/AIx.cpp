@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "AI/NaturalLog.h"
 #include "AI/PositionTable.h"
 #include "AI/SearchTables.h"
 #include "Value/ValueW.h"
@@ -473,8 +474,7 @@ void storeNodeResult(const LoopOutcome& outcome, double depth, int alpha0, int b
 }  // namespace
 
 double baseReduction(int moves, int referenceWidth) {
-  return std::max(0.0, (1.0 - kReductionWeight) + kReductionWeight * std::log(static_cast<double>(moves)) /
-                                                      std::log(static_cast<double>(referenceWidth)));
+  return std::max(0.0, (1.0 - kReductionWeight) + kReductionWeight * naturalLog(moves) / naturalLog(referenceWidth));
 }
 
 SearchResult principalSearch(int width, double depth, int alpha, int beta, int isRoot, int lateMoveCount) {

@@ -1,39 +1,12 @@
 #include "AI/PositionTable.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
-#include <cstdint>
-#include <cstring>
+#include "core/Platform.h"
 
 namespace quenvik {
 
-namespace {
-
-void zeroBytes(unsigned char* begin, unsigned char* end) {
-  if (end > begin) std::memset(begin, 0, static_cast<std::size_t>(end - begin));
-}
-
-}  // namespace
-
-// Handing the whole pages back to the kernel zeroes them as surely as
-// writing zeros, in a fraction of the time, and the table only takes memory
-// again as a game fills it. Ragged ends, and a kernel that refuses, get
-// plain writes.
-void clearPositionTable() {
-  unsigned char* const begin = reinterpret_cast<unsigned char*>(engine.positionTable);
-  unsigned char* const end = begin + kTableBytes;
-  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  unsigned char* const firstPage =
-      reinterpret_cast<unsigned char*>((reinterpret_cast<std::uintptr_t>(begin) + page - 1) / page * page);
-  unsigned char* const lastPage = reinterpret_cast<unsigned char*>(reinterpret_cast<std::uintptr_t>(end) / page * page);
-  if (lastPage <= firstPage || madvise(firstPage, static_cast<std::size_t>(lastPage - firstPage), MADV_DONTNEED) != 0) {
-    zeroBytes(begin, end);
-    return;
-  }
-  zeroBytes(begin, firstPage);
-  zeroBytes(lastPage, end);
-}
+// A new game clears the table; the platform hands whole pages back where it
+// can, so the table only takes memory again as a game fills it.
+void clearPositionTable() { zeroLargeBlock(engine.positionTable, kTableBytes); }
 
 const TableEntry* tableLookup(uint64_t key) {
   const TableBucket& bucket = engine.positionTable[key & kTableIndexMask];

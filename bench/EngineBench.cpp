@@ -10,8 +10,8 @@
 #include "AI/AIx.h"
 #include "Value/ValueW.h"
 #include "core/EngineState.h"
+#include "core/Platform.h"
 #include "rules/Patterns.h"
-#include "think/LargeStack.h"
 #include "threat/ThreatSearch.h"
 #include "tools/quenvik/ToolArgs.h"
 

@@ -7,7 +7,8 @@
 
 namespace quenvik {
 
-constexpr const char* kEngineVersion = "5.1.1";
+// QUENVIK_VERSION is the project version, set by the build.
+constexpr const char* kEngineVersion = QUENVIK_VERSION;
 
 // Runs the loop on standard input until END or the end of input; decisions
 // run on think threads. Returns the exit status.

@@ -20,13 +20,12 @@
 #include "AI/AIx.h"
 #include "AI/PositionTable.h"
 #include "core/EngineState.h"
+#include "core/Platform.h"
 #include "rules/Fallback.h"
 #include "rules/LineViews.h"
 #include "rules/Patterns.h"
 #include "rules/Position.h"
 #include "rules/Renju.h"
-#include "think/Game.h"
-#include "think/LargeStack.h"
 #include "threat/ThreatSearch.h"
 
 namespace {

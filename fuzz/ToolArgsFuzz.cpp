@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/EngineState.h"
-#include "think/LargeStack.h"
+#include "core/Platform.h"
 #include "tools/quenvik/Commands.h"
 #include "tools/quenvik/ToolArgs.h"
 

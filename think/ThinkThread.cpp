@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "core/EngineState.h"
+#include "core/Platform.h"
 #include "rules/Position.h"
-#include "think/LargeStack.h"
 #include "think/RootDecision.h"
 #include "think/TimeControl.h"
 
@@ -72,7 +72,7 @@ void answerNoMove() {
 
 void finishDecision() {
   engine.activeThinkThreads.fetch_sub(1);
-  engine.activeThinkThreads.notify_all();
+  wakeWaiters(engine.activeThinkThreads);
 }
 
 void runDecision() {
@@ -145,7 +145,7 @@ void requestStop() {
 
 void waitForDecisions() {
   for (int32_t active = engine.activeThinkThreads.load(); active != 0; active = engine.activeThinkThreads.load()) {
-    engine.activeThinkThreads.wait(active);
+    waitWhileEquals(engine.activeThinkThreads, active);
   }
 }
 

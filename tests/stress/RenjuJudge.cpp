@@ -1,9 +1,9 @@
 #include "stress/RenjuJudge.h"
 
 #include "core/EngineState.h"
+#include "core/Platform.h"
 #include "rules/LineViews.h"
 #include "rules/Renju.h"
-#include "think/LargeStack.h"
 
 namespace quenvik::stress {
 

@@ -14,9 +14,9 @@
 
 namespace quenvik::test {
 
-inline const std::string kReadyLine = "MESSAGE Quenvik 5.1.1 is ready.";
-inline const std::string kAboutLine =
-    "name=\"Quenvik\", version=\"5.1.1\", author=\"Quenvik developers\", country=\"n/a\", email=\"n/a\", www=\"n/a\"";
+inline const std::string kReadyLine = "MESSAGE Quenvik " QUENVIK_VERSION " is ready.";
+inline const std::string kAboutLine = "name=\"Quenvik\", version=\"" QUENVIK_VERSION
+                                      "\", author=\"Quenvik developers\", country=\"n/a\", email=\"n/a\", www=\"n/a\"";
 
 inline bool isMessageLine(const std::string& line) { return line.rfind("MESSAGE", 0) == 0; }
 

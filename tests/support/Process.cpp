@@ -7,10 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -31,22 +34,37 @@ Pipe makePipe() {
   return {fds[0], fds[1]};
 }
 
-pid_t spawn(const std::string& path, const std::vector<std::string>& args, int in, int out, int err) {
+pid_t spawn(const std::vector<std::string>& command, const std::vector<std::string>& args, int in, int out, int err,
+            const std::string& workingDirectory = "") {
+  if (command.empty()) throw std::runtime_error("empty command");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in, 0);
   posix_spawn_file_actions_adddup2(&actions, out, 1);
   if (err >= 0) posix_spawn_file_actions_adddup2(&actions, err, 2);
+  if (!workingDirectory.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
   std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(path.c_str()));
+  for (const auto& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+  // posix_spawnp: a launcher such as wine is found on the PATH.
+  const int rc = posix_spawnp(&pid, command[0].c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) throw std::runtime_error("cannot start " + path + ": " + std::strerror(rc));
+  if (rc != 0) throw std::runtime_error("cannot start " + command[0] + ": " + std::strerror(rc));
   return pid;
 }
+
+Launch launchFromEnvironment(const char* variable, const char* nativePath) {
+  const char* value = std::getenv(variable);
+  if (value == nullptr || *value == '\0') return {{nativePath}, false};
+  Launch launch{{}, true};
+  std::istringstream words(value);
+  for (std::string word; words >> word;) launch.command.push_back(word);
+  return launch;
+}
+
+void dropCarriageReturns(std::string& text) { text.erase(std::remove(text.begin(), text.end(), '\r'), text.end()); }
 
 int decodeStatus(int status) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
@@ -56,10 +74,18 @@ int decodeStatus(int status) {
 
 }  // namespace
 
+Launch engineLaunch() { return launchFromEnvironment("QUENVIK_ENGINE_COMMAND", QUENVIK_ENGINE_PATH); }
+
+Launch toolLaunch() { return launchFromEnvironment("QUENVIK_TOOL_COMMAND", QUENVIK_TOOL_PATH); }
+
 ProcessResult runProcess(const std::string& path, const std::vector<std::string>& args, const std::string& stdinText) {
+  return runProcess(Launch{{path}}, args, stdinText);
+}
+
+ProcessResult runProcess(const Launch& launch, const std::vector<std::string>& args, const std::string& stdinText) {
   signal(SIGPIPE, SIG_IGN);
   Pipe in = makePipe(), out = makePipe(), err = makePipe();
-  const pid_t pid = spawn(path, args, in.read, out.write, err.write);
+  const pid_t pid = spawn(launch.command, args, in.read, out.write, err.write);
   close(in.read);
   close(out.write);
   close(err.write);
@@ -104,17 +130,21 @@ ProcessResult runProcess(const std::string& path, const std::vector<std::string>
   int status = 0;
   waitpid(pid, &status, 0);
   result.status = decodeStatus(status);
+  if (launch.crLfLines) {
+    dropCarriageReturns(result.out);
+    dropCarriageReturns(result.err);
+  }
   return result;
 }
 
-ProcessResult runTool(const std::vector<std::string>& args) { return runProcess(QUENVIK_TOOL_PATH, args); }
+ProcessResult runTool(const std::vector<std::string>& args) { return runProcess(toolLaunch(), args); }
 
-std::string EngineProcess::defaultPath() { return QUENVIK_ENGINE_PATH; }
-
-EngineProcess::EngineProcess(const std::string& path) {
+EngineProcess::EngineProcess(const Launch& launch, const std::vector<std::string>& args,
+                             const std::string& workingDirectory)
+    : crLfLines_(launch.crLfLines) {
   signal(SIGPIPE, SIG_IGN);
   Pipe in = makePipe(), out = makePipe();
-  pid_ = spawn(path, {}, in.read, out.write, -1);
+  pid_ = spawn(launch.command, args, in.read, out.write, -1, workingDirectory);
   close(in.read);
   close(out.write);
   toChild_ = in.write;
@@ -151,6 +181,7 @@ std::optional<std::string> EngineProcess::readLine(int timeoutMs) {
     if (newline != std::string::npos) {
       std::string line = buffer_.substr(0, newline);
       buffer_.erase(0, newline + 1);
+      if (crLfLines_ && !line.empty() && line.back() == '\r') line.pop_back();
       return line;
     }
     if (ended_) return std::nullopt;

@@ -6,10 +6,10 @@
 #include "AI/PositionTable.h"
 #include "AI/SearchTables.h"
 #include "core/EngineState.h"
+#include "core/Platform.h"
 #include "rules/Position.h"
 #include "tests/unit/SearchPositionText.h"
 #include "think/Game.h"
-#include "think/LargeStack.h"
 
 namespace quenvik {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "core/Platform.h"
 #include "rules/Renju.h"
 #include "tests/unit/ThreatPositions.h"
 #include "tests/unit/ThreatTestSupport.h"
-#include "think/LargeStack.h"
 #include "threat/ThreatSearch.h"
 
 namespace quenvik {

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "core/EngineState.h"
+#include "core/Platform.h"
 #include "rules/LineViews.h"
 #include "rules/Patterns.h"
 #include "rules/Renju.h"
-#include "think/LargeStack.h"
 #include "tools/quenvik/Commands.h"
 #include "tools/quenvik/ToolArgs.h"
 

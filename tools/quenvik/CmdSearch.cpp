@@ -23,8 +23,8 @@
 #include "AI/AIx.h"
 #include "Value/ValueW.h"
 #include "core/EngineState.h"
+#include "core/Platform.h"
 #include "rules/Patterns.h"
-#include "think/LargeStack.h"
 #include "tools/quenvik/Commands.h"
 #include "tools/quenvik/ToolArgs.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/EngineState.h"
-#include "think/LargeStack.h"
+#include "core/Platform.h"
 #include "threat/ThreatSearch.h"
 #include "tools/quenvik/Commands.h"
 #include "tools/quenvik/ToolArgs.h"
