@@ -3,10 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/EngineState.h"
-#include "core/Output.h"
-#include "think/ThinkThread.h"
 #include "tools/quenvik/Commands.h"
+#include "tools/quenvik/Decide.h"
 #include "tools/quenvik/ToolArgs.h"
 
 namespace quenvik::tool {
@@ -40,65 +38,38 @@ constexpr BenchPosition kBenchPositions[] = {
      "9,12 8,13 13,11 14,11"},
 };
 
-struct Limits {
-  int32_t nodes = 0;       // 0: none
-  int32_t turnTimeMs = 0;  // 0: the engine's start value
-};
-
-void applyLimits(const Limits& limits) {
-  engine.nodeLimit = limits.nodes;
-  engine.timeLeft = kStartTimeLeft;
-  engine.turnTimeout = limits.turnTimeMs != 0 ? limits.turnTimeMs : kStartTurnTimeout;
-  engine.fullBoard = 1;
-  engine.threatSearchOn = 1;
-}
-
-int lastMoveX() { return cellIndexX(engine.recordMoves[engine.recordCount - 1]); }
-int lastMoveY() { return cellIndexY(engine.recordMoves[engine.recordCount - 1]); }
-
 }  // namespace
 
 int commandThink(const Args& args) {
   const ToolArgs parsed = parseToolArgs(args, {"nodes", "time"});
-  Limits limits;
+  DecisionLimits limits;
   if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
   if (parsed.options.count("time")) limits.turnTimeMs = parseIntOption("time", parsed.options.at("time"));
-  setUpPosition(parsed.position);
-  applyLimits(limits);
-  decideHere();
+  decideOn(parsed.position, limits, DecisionLines::Print);
   return 0;
 }
 
 int commandBench(const Args& args) {
   const ToolArgs parsed = parseToolArgs(args, {"nodes"});
-  Limits limits;
+  DecisionLimits limits;
   limits.nodes = kBenchDefaultNodes;
   if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
 
-  std::FILE* sink = std::fopen("/dev/null", "w");
   int64_t totalNodes = 0;
   int64_t totalMs = 0;
   for (const BenchPosition& position : kBenchPositions) {
     std::vector<std::string> positionArgs = {
         "--size", std::to_string(position.size), "--rule", position.rule, "--moves", position.moves};
-    setUpPosition(parseToolArgs(positionArgs, {}).position);
-    applyLimits(limits);
-    const int recordBefore = engine.recordCount;
-    setOutputStream(sink);
-    const int64_t start = clockMs();
-    decideHere();
-    const int64_t elapsed = clockMs() - start;
-    setOutputStream(nullptr);
-    totalNodes += engine.nodeCount;
-    totalMs += elapsed;
-    if (engine.recordCount > recordBefore) {
-      std::printf("%-18s move %d,%d nodes %d time %" PRId64 " ms\n", position.name, lastMoveX(), lastMoveY(),
-                  engine.nodeCount, elapsed);
+    const DecisionResult result = decideOn(parseToolArgs(positionArgs, {}).position, limits, DecisionLines::Discard);
+    totalNodes += result.nodes;
+    totalMs += result.elapsedMs;
+    if (result.hasMove) {
+      std::printf("%-18s move %d,%d nodes %d time %" PRId64 " ms\n", position.name, result.x, result.y, result.nodes,
+                  result.elapsedMs);
     } else {
-      std::printf("%-18s move none nodes %d time %" PRId64 " ms\n", position.name, engine.nodeCount, elapsed);
+      std::printf("%-18s move none nodes %d time %" PRId64 " ms\n", position.name, result.nodes, result.elapsedMs);
     }
   }
-  if (sink != nullptr) std::fclose(sink);
   const int64_t nps = totalMs > 0 ? totalNodes * 1000 / totalMs : 0;
   std::printf("bench: %" PRId64 " nodes %" PRId64 " ms %" PRId64 " nodes/s\n", totalNodes, totalMs, nps);
   return 0;
