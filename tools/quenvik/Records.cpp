@@ -17,6 +17,8 @@ namespace {
 constexpr int kMaxSgfNesting = 64;
 constexpr const char* kPsqHeader = "Piskvorky";
 constexpr std::size_t kReadChunk = 65536;
+// A record of thousands of games is a few MiB; anything far larger is not one.
+constexpr std::size_t kMaxFileBytes = 64u << 20;
 
 [[noreturn]] void refuseAt(const std::string& where, const std::string& what) { throw UsageError(where + ": " + what); }
 
@@ -362,7 +364,13 @@ GameRecord readGameFile(const std::string& path, int gameIndex, int defaultSize)
   std::string text;
   char chunk[kReadChunk];
   std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    text.append(chunk, got);
+    if (text.size() > kMaxFileBytes) {
+      std::fclose(file);
+      refuseAt(path, "the file is too large for a game record (over 64 MiB)");
+    }
+  }
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) refuseAt(path, "cannot read the file");
