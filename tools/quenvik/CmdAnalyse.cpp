@@ -168,9 +168,9 @@ void printTable(const Analysis& analysis) {
   std::printf("ply  colour  played  engine   before   after  flags\n");
   for (const PlyReport& report : analysis.plies) {
     const std::string engineMove = report.engineHasMove ? cellText(report.engineMove) : "none";
-    std::printf("%3d  %-6s  %-6s  %-6s  %7d  %6d  %s\n", report.ply, report.black ? "black" : "white",
+    std::printf("%3d  %-6s  %-6s  %-6s  %7d  %6d%s%s\n", report.ply, report.black ? "black" : "white",
                 cellText(report.played).c_str(), engineMove.c_str(), report.before, report.after,
-                joinFlags(report.flags).c_str());
+                report.flags.empty() ? "" : "  ", joinFlags(report.flags).c_str());
   }
 }
 

@@ -12,6 +12,11 @@ namespace quenvik::tool {
 namespace {
 
 constexpr const char* kForcedWinLine = "MESSAGE Here it is!";
+#if defined(_WIN32)
+constexpr const char* kNullDevice = "NUL";
+#else
+constexpr const char* kNullDevice = "/dev/null";
+#endif
 constexpr int kLineBuffer = 512;
 
 void applyLimits(const DecisionLimits& limits) {
@@ -27,7 +32,7 @@ std::FILE* openSink(DecisionLines lines) {
     case DecisionLines::Capture:
       return std::tmpfile();
     case DecisionLines::Discard:
-      return std::fopen("/dev/null", "w");
+      return std::fopen(kNullDevice, "w");
     default:
       return nullptr;
   }
@@ -51,6 +56,9 @@ DecisionResult decideOn(const Position& position, const DecisionLimits& limits, 
   setUpPosition(position);
   applyLimits(limits);
   std::FILE* sink = openSink(lines);
+  if (lines != DecisionLines::Print && sink == nullptr) {
+    throw UsageError("cannot open a file for the engine's lines (a temporary file or the null device)");
+  }
   if (sink != nullptr) setOutputStream(sink);
   const int recordBefore = engine.recordCount;
   const int64_t start = clockMs();
