@@ -46,7 +46,7 @@ struct OptionHelp {
 constexpr OptionHelp kOptionHelp[] = {
     {"cell", "x,y the empty cell to describe"},
     {"depth", "D search depth, -100 to 100, fractions allowed"},
-    {"nodes", "K node limit per decision (0 = none)"},
+    {"nodes", "K node limit per decision (analyse: default 20000)"},
     {"time", "MS time per decision in ms"},
     {"request", "R the threat search's request number (default 8, then 7 for the other side)"},
     {"svg", "FILE also write the final position and the evaluation curve to this SVG file"},
