@@ -1,7 +1,8 @@
 // Fuzz target: the analysis tool's argument and move parsers.
 //
 // The input is a command line, one argument per line: a subcommand name and
-// its arguments. A refusal must come as a UsageError (any other exception
+// its arguments; or, after a first line "#game", the text of a game file for
+// the game readers. A refusal must come as a UsageError (any other exception
 // ends the run as a crash); an accepted position must set the engine up with
 // exactly the stones it names. The cheap subcommands run whole, as main
 // would run them.
@@ -15,6 +16,7 @@
 #include "core/EngineState.h"
 #include "core/Platform.h"
 #include "tools/quenvik/Commands.h"
+#include "tools/quenvik/Records.h"
 #include "tools/quenvik/ToolArgs.h"
 
 namespace {
@@ -23,7 +25,10 @@ using namespace quenvik;
 using quenvik::tool::UsageError;
 
 // The options the subcommands take besides --size, --rule and --moves.
-const std::set<std::string> kExtraOptions = {"cell", "nodes", "time", "depth", "request"};
+const std::set<std::string> kExtraOptions = {"cell", "nodes", "time", "depth", "request", "svg"};
+const std::set<std::string> kExtraFlags = {"json", "white"};
+const std::string kGameMarker = "#game\n";
+constexpr int kGameIndicesTried = 3;
 
 // Subcommands that finish quickly on any position. The searching ones run
 // for as long as their arguments ask: search runs only under a small node
@@ -90,6 +95,30 @@ void checkSetUp(const tool::Position& position) {
   }
 }
 
+// An accepted game is on a board of 5 to 20 with every move on it and on a
+// cell of its own; a refusal must be a UsageError.
+void readGameText(const std::string& text) {
+  for (int index = 1; index <= kGameIndicesTried; ++index) {
+    tool::GameRecord record;
+    try {
+      record = tool::parseGameText(text, "fuzz", index, 15);
+    } catch (const UsageError&) {
+      continue;
+    }
+    const int n = record.size;
+    if (n < kMinBoardSize || n > kMaxBoardSize) fail("a game on a board out of range passed");
+    std::vector<bool> taken(static_cast<size_t>(n * n), false);
+    for (const auto& [x, y] : record.moves) {
+      if (x < 0 || x >= n || y < 0 || y >= n) fail("a game move off the board passed");
+      if (taken[static_cast<size_t>(y * n + x)]) fail("a game move on a taken cell passed");
+      taken[static_cast<size_t>(y * n + x)] = true;
+    }
+    if (record.rule && *record.rule != "freestyle" && *record.rule != "exact" && *record.rule != "renju") {
+      fail("a game with an unknown rule passed");
+    }
+  }
+}
+
 // A search under a node limit of at most kLargestSearchNodes; anything else
 // is left for the subcommand to refuse or run.
 bool searchIsShort(const tool::Args& args) {
@@ -101,17 +130,30 @@ bool searchIsShort(const tool::Args& args) {
     return limit >= 1 && limit <= kLargestSearchNodes;
   } catch (const UsageError&) {
     return true;  // refused before it searches
+  } catch (const tool::HelpRequested&) {
+    return true;
   }
+}
+
+// A game file named on the command line could be anything on this machine
+// (a device that never ends): the readers are fuzzed on text instead.
+bool namesAFile(const tool::Args& args) {
+  for (const std::string& arg : args) {
+    if (arg.rfind("--game", 0) == 0 || arg.rfind("--svg", 0) == 0) return true;
+  }
+  return false;
 }
 
 void runSubcommand(const std::vector<std::string>& commandLine) {
   const tool::Args args(commandLine.begin() + 1, commandLine.end());
+  if (namesAFile(args)) return;
   for (const Subcommand& subcommand : kQuickSubcommands) {
     if (commandLine.front() != subcommand.name) continue;
     if (commandLine.front() == "search" && !searchIsShort(args)) continue;
     try {
       if (subcommand.run(args) != 0) fail("a subcommand failed without a UsageError");
     } catch (const UsageError&) {
+    } catch (const tool::HelpRequested&) {
     }
   }
 }
@@ -125,6 +167,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  if (input.rfind(kGameMarker, 0) == 0) {
+    readGameText(input.substr(kGameMarker.size()));
+    return 0;
+  }
   const std::vector<std::string> commandLine = splitArguments(data, size);
   runSubcommand(commandLine);
   const std::vector<std::string> args(commandLine.begin() + 1, commandLine.end());
@@ -133,11 +180,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       tool::parseCell(arg);
     } catch (const UsageError&) {
     }
+    try {
+      tool::parsePosString(arg);
+    } catch (const UsageError&) {
+    }
   }
+  if (namesAFile(args)) return 0;
   tool::ToolArgs parsed;
   try {
-    parsed = tool::parseToolArgs(args, kExtraOptions);
+    parsed = tool::parseToolArgs(args, kExtraOptions, kExtraFlags);
   } catch (const UsageError&) {
+    return 0;
+  } catch (const tool::HelpRequested&) {
     return 0;
   }
   const int n = parsed.position.size;

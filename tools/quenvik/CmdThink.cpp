@@ -3,10 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/EngineState.h"
-#include "frontend/ProtocolOutput.h"
-#include "think/ThinkThread.h"
 #include "tools/quenvik/Commands.h"
+#include "tools/quenvik/Decide.h"
 #include "tools/quenvik/ToolArgs.h"
 
 namespace quenvik::tool {
@@ -40,17 +38,6 @@ constexpr BenchPosition kBenchPositions[] = {
      "9,12 8,13 13,11 14,11"},
 };
 
-struct Limits {
-  int32_t nodes = 0;       // 0: none
-  int32_t turnTimeMs = 0;  // 0: the engine's start value
-};
-
-// On top of the start settings that setUpPosition leaves.
-void applyLimits(const Limits& limits) {
-  engine.nodeLimit = limits.nodes;
-  if (limits.turnTimeMs != 0) engine.turnTimeout = limits.turnTimeMs;
-}
-
 // FNV-1a over the moves the bench printed, so a changed move shows in the
 // signature even when the node count happens to stay the same.
 uint32_t hashMoves(const std::string& moves) {
@@ -62,53 +49,38 @@ uint32_t hashMoves(const std::string& moves) {
   return hash;
 }
 
-int lastMoveX() { return cellIndexX(engine.recordMoves[engine.recordCount - 1]); }
-int lastMoveY() { return cellIndexY(engine.recordMoves[engine.recordCount - 1]); }
-
 }  // namespace
 
 int commandThink(const Args& args) {
   const ToolArgs parsed = parseToolArgs(args, {"nodes", "time"});
-  Limits limits;
+  DecisionLimits limits;
   if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
   if (parsed.options.count("time")) limits.turnTimeMs = parseIntOption("time", parsed.options.at("time"));
-  setUpPosition(parsed.position);
-  applyLimits(limits);
-  decideHere(protocolReporter(stdout));
+  decideOn(parsed.position, limits, DecisionLines::Print);
   return 0;
 }
 
 int commandBench(const Args& args) {
   const ToolArgs parsed = parseToolArgs(args, {"nodes"});
-  Limits limits;
+  DecisionLimits limits;
   limits.nodes = kBenchDefaultNodes;
   if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
 
-  // The bench keeps only the move; the decision's other reports go nowhere.
-  Reporter quiet;
   int64_t totalNodes = 0;
   int64_t totalMs = 0;
   std::string moves;
   for (const BenchPosition& position : kBenchPositions) {
     std::vector<std::string> positionArgs = {
         "--size", std::to_string(position.size), "--rule", position.rule, "--moves", position.moves};
-    setUpPosition(parseToolArgs(positionArgs, {}).position);
-    applyLimits(limits);
-    const int recordBefore = engine.recordCount;
-    const int64_t start = clockMs();
-    decideHere(quiet);
-    const int64_t elapsed = clockMs() - start;
-    totalNodes += engine.nodeCount;
-    totalMs += elapsed;
-    const std::string move = engine.recordCount > recordBefore
-                                 ? std::to_string(lastMoveX()) + "," + std::to_string(lastMoveY())
-                                 : std::string("none");
-    moves += move + ";";
-    if (engine.recordCount > recordBefore) {
-      std::printf("%-18s move %d,%d nodes %d time %" PRId64 " ms\n", position.name, lastMoveX(), lastMoveY(),
-                  engine.nodeCount, elapsed);
+    const DecisionResult result = decideOn(parseToolArgs(positionArgs, {}).position, limits, DecisionLines::Discard);
+    totalNodes += result.nodes;
+    totalMs += result.elapsedMs;
+    moves += (result.hasMove ? std::to_string(result.x) + "," + std::to_string(result.y) : std::string("none")) + ";";
+    if (result.hasMove) {
+      std::printf("%-18s move %d,%d nodes %d time %" PRId64 " ms\n", position.name, result.x, result.y, result.nodes,
+                  result.elapsedMs);
     } else {
-      std::printf("%-18s move none nodes %d time %" PRId64 " ms\n", position.name, engine.nodeCount, elapsed);
+      std::printf("%-18s move none nodes %d time %" PRId64 " ms\n", position.name, result.nodes, result.elapsedMs);
     }
   }
   const int64_t nps = totalMs > 0 ? totalNodes * 1000 / totalMs : 0;

@@ -16,5 +16,7 @@ int commandSearch(const Args& args);
 int commandVcf(const Args& args);
 int commandThink(const Args& args);
 int commandBench(const Args& args);
+int commandAnalyse(const Args& args);
+int commandPlay(const Args& args);
 
 }  // namespace quenvik::tool

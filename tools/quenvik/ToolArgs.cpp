@@ -1,5 +1,6 @@
 #include "tools/quenvik/ToolArgs.h"
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "core/EngineState.h"
 #include "rules/Position.h"
 #include "think/Game.h"
+#include "tools/quenvik/Records.h"
 
 namespace quenvik::tool {
 
@@ -32,6 +34,57 @@ std::vector<std::pair<int, int>> parseMoves(const std::string& text) {
   return moves;
 }
 
+constexpr std::size_t kHelpColumnWidth = 24;
+
+std::string helpSubcommand = "SUBCOMMAND";
+std::string helpDescription;
+
+struct OptionHelp {
+  const char* name;
+  const char* help;
+};
+
+constexpr OptionHelp kOptionHelp[] = {
+    {"cell", "x,y the empty cell to describe"},
+    {"depth", "D search depth, -100 to 100, fractions allowed"},
+    {"nodes", "K node limit per decision (analyse: default 20000)"},
+    {"time", "MS time per decision in ms"},
+    {"request", "R the threat search's request number (default 8, then 7 for the other side)"},
+    {"svg", "FILE also write the final position and the evaluation curve to this SVG file"},
+    {"json", "print one JSON document instead of the table"},
+    {"white", "play White (the engine opens)"},
+};
+
+std::string optionHelp(const std::string& name) {
+  for (const OptionHelp& entry : kOptionHelp) {
+    if (name == entry.name) return entry.help;
+  }
+  return "";
+}
+
+// Parser messages on one line, as every refusal of the tool.
+std::string oneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+int readSize(const std::string& text) {
+  int size = 0;
+  if (!readInt(text, size)) throw UsageError("--size needs a whole number, got '" + text + "'");
+  if (size < kMinBoardSize || size > kMaxBoardSize) throw UsageError("--size must be 5 to 20, got " + text);
+  return size;
+}
+
+std::string readRule(const std::string& text) {
+  if (text != "freestyle" && text != "exact" && text != "renju") {
+    throw UsageError("unknown rule '" + text + "' (freestyle, exact or renju)");
+  }
+  return text;
+}
+
 }  // namespace
 
 std::pair<int, int> parseCell(const std::string& text) {
@@ -49,43 +102,102 @@ int parseIntOption(const std::string& name, const std::string& text) {
   return value;
 }
 
-ToolArgs parseToolArgs(const std::vector<std::string>& args, const std::set<std::string>& extraOptions) {
+ToolArgs parseToolArgs(const std::vector<std::string>& args, const std::set<std::string>& extraOptions,
+                       const std::set<std::string>& extraFlags) {
+  CLI::App app(helpDescription, "quenvik " + helpSubcommand);
+  app.set_help_flag("--help,-h", "print this help and exit");
+  app.get_formatter()->column_width(kHelpColumnWidth);
+  std::string sizeText, ruleText, movesText, posText, gamePath, gameIndexText, plyText;
+  app.allow_extras();
+  const auto addText = [&app](const std::string& name, std::string& target, const std::string& help) {
+    const auto space = help.find(' ');
+    return app.add_option("--" + name, target, help.substr(space + 1))
+        ->type_name(help.substr(0, space))
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  };
+  // Each help text starts with the value's name.
+  addText("size", sizeText, "N board side, 5 to 20 (default 15; a game file states its own)");
+  addText("rule", ruleText, "RULE freestyle, exact or renju (default freestyle, or the game file's RU)");
+  addText("moves", movesText, "\"x,y...\" the stones in playing order, Black first, counted from 0");
+  addText("pos", posText, "POS the stones as a pos string: h8i9j7 (letter x from a = 0, number y from 1 = 0)");
+  addText("game", gamePath, "FILE a game file: SGF (FF[4] GM[4]), .psq, or x,y moves; told by content");
+  addText("game-index", gameIndexText, "K which game of a file of many, from 1 (default 1)");
+  addText("ply", plyText, "K only the first K moves of the game");
   ToolArgs result;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg.rfind("--", 0) != 0) throw UsageError("unexpected argument '" + arg + "'");
-    const std::string name = arg.substr(2);
-    const bool known = name == "size" || name == "rule" || name == "moves" || extraOptions.count(name) != 0;
-    if (!known) throw UsageError("unknown option '" + arg + "'");
-    if (i + 1 >= args.size()) throw UsageError("option '" + arg + "' needs a value");
-    const std::string& value = args[++i];
-    if (name == "size") {
-      result.position.size = parseIntOption(name, value);
-      if (result.position.size < kMinBoardSize || result.position.size > kMaxBoardSize) {
-        throw UsageError("--size must be 5 to 20, got " + value);
-      }
-    } else if (name == "rule") {
-      if (value != "freestyle" && value != "exact" && value != "renju") {
-        throw UsageError("unknown rule '" + value + "' (freestyle, exact or renju)");
-      }
-      result.position.rule = value;
-    } else if (name == "moves") {
-      result.position.moves = parseMoves(value);
-    } else {
-      result.options[name] = value;
-    }
+  for (const std::string& name : extraOptions) addText(name, result.options[name], optionHelp(name));
+  std::map<std::string, bool> flagValues;
+  for (const std::string& name : extraFlags) app.add_flag("--" + name, flagValues[name], optionHelp(name));
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    throw HelpRequested(app.help());
+  } catch (const CLI::ParseError& error) {
+    throw UsageError(oneLine(error.what()));
   }
+  if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
+    const std::string& first = extras.front();
+    throw UsageError((first.rfind("-", 0) == 0 ? "unknown option '" : "unexpected argument '") + first + "'");
+  }
+  // Options that were not given are not in the map.
+  for (const std::string& name : extraOptions) {
+    if (app.count("--" + name) == 0) result.options.erase(name);
+  }
+  for (const auto& [name, given] : flagValues) {
+    if (given) result.flags.insert(name);
+  }
+
+  Position& position = result.position;
+  const bool sizeGiven = app.count("--size") != 0;
+  if (sizeGiven) position.size = readSize(sizeText);
+  if (app.count("--rule") != 0) position.rule = readRule(ruleText);
+  const int sources = (app.count("--moves") != 0) + (app.count("--pos") != 0) + (app.count("--game") != 0);
+  if (sources > 1) throw UsageError("give the position once: --moves, --pos or --game");
+  if (app.count("--game-index") != 0 && app.count("--game") == 0) throw UsageError("--game-index needs --game FILE");
+  if (app.count("--moves") != 0) position.moves = parseMoves(movesText);
+  if (app.count("--pos") != 0) position.moves = parsePosString(posText);
+  if (app.count("--game") != 0) {
+    int gameIndex = 1;
+    if (app.count("--game-index") != 0) {
+      gameIndex = parseIntOption("game-index", gameIndexText);
+      if (gameIndex < 1) throw UsageError("--game-index counts from 1, got " + gameIndexText);
+    }
+    const GameRecord record = readGameFile(gamePath, gameIndex, position.size);
+    if (sizeGiven && record.size != position.size) {
+      throw UsageError(gamePath + ": the game is on a " + std::to_string(record.size) + " board, not --size " +
+                       sizeText);
+    }
+    position.size = record.size;
+    if (record.rule && app.count("--rule") == 0) position.rule = *record.rule;
+    position.moves = record.moves;
+  }
+  if (app.count("--ply") != 0) {
+    const int ply = parseIntOption("ply", plyText);
+    if (ply < 0) throw UsageError("--ply must be 0 or more, got " + plyText);
+    if (static_cast<std::size_t>(ply) > position.moves.size()) {
+      throw UsageError("--ply " + plyText + " is past the end of the game (" + std::to_string(position.moves.size()) +
+                       " moves)");
+    }
+    position.moves.resize(static_cast<std::size_t>(ply));
+  }
+
   // Moves are checked against the final size, whatever the option order.
-  const int n = result.position.size;
+  const int n = position.size;
   std::vector<bool> taken(static_cast<std::size_t>(n * n), false);
-  if (result.position.moves.size() > static_cast<std::size_t>(n * n)) throw UsageError("more moves than cells");
-  for (const auto& [x, y] : result.position.moves) {
+  if (position.moves.size() > static_cast<std::size_t>(n * n)) throw UsageError("more moves than cells");
+  for (const auto& [x, y] : position.moves) {
     const std::string cell = std::to_string(x) + "," + std::to_string(y);
     if (x < 0 || x >= n || y < 0 || y >= n) throw UsageError("move " + cell + " is off the board");
     if (taken[static_cast<std::size_t>(y * n + x)]) throw UsageError("move " + cell + " is on an occupied cell");
     taken[static_cast<std::size_t>(y * n + x)] = true;
   }
   return result;
+}
+
+void setHelpTopic(const std::string& subcommand, const std::string& description) {
+  helpSubcommand = subcommand;
+  helpDescription = description;
 }
 
 std::pair<int, int> requireEmptyCell(const Position& position, const std::string& text) {

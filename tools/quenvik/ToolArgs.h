@@ -22,14 +22,26 @@ struct Position {
   std::vector<std::pair<int, int>> moves;  // protocol x, y in playing order
 };
 
+// --help: main prints the text on standard output and exits with status 0.
+struct HelpRequested : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
 struct ToolArgs {
   Position position;
   std::map<std::string, std::string> options;  // the subcommand's own options, without "--"
+  std::set<std::string> flags;                 // the subcommand's own flags that were given
 };
 
-// Parses --size, --rule and --moves plus the given extra options (each takes
-// one value). Throws UsageError on anything it cannot accept.
-ToolArgs parseToolArgs(const std::vector<std::string>& args, const std::set<std::string>& extraOptions);
+// Parses the position (--size, --rule and one of --moves, --pos or --game
+// with --game-index and --ply) plus the given extra options (each takes one
+// value) and flags (none). Throws UsageError on anything it cannot accept,
+// HelpRequested for --help.
+ToolArgs parseToolArgs(const std::vector<std::string>& args, const std::set<std::string>& extraOptions,
+                       const std::set<std::string>& extraFlags = {});
+
+// The subcommand whose arguments parseToolArgs reads next, for --help.
+void setHelpTopic(const std::string& subcommand, const std::string& description);
 
 // "x,y" in protocol coordinates; throws UsageError when unreadable.
 std::pair<int, int> parseCell(const std::string& text);

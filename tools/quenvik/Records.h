@@ -1,0 +1,35 @@
+// Game records as players keep them: "pos" strings (h8i9j7), SGF files of
+// one or many games, .psq files and plain lists of x,y moves. Every reader
+// returns protocol coordinates (x, y from 0) and refuses bad input with a
+// UsageError naming the file and the line, or the game and move, at fault.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quenvik::tool {
+
+using Move = std::pair<int, int>;
+
+struct GameRecord {
+  int size = 15;
+  std::optional<std::string> rule;  // freestyle, exact or renju, when the file says
+  std::vector<Move> moves;
+};
+
+// "h8i9j7": a letter for x (a = 0), then a number for y (1 = 0).
+std::vector<Move> parsePosString(const std::string& text);
+
+// The same notation for one cell: 7,7 is "h8".
+std::string posName(int x, int y);
+
+// Reads game number gameIndex (from 1) of the file; the format is told by
+// the content. defaultSize is the board of formats that do not state one.
+GameRecord readGameFile(const std::string& path, int gameIndex, int defaultSize);
+
+// The same on text already read; name stands for the file in messages.
+GameRecord parseGameText(const std::string& text, const std::string& name, int gameIndex, int defaultSize);
+
+}  // namespace quenvik::tool
