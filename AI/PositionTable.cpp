@@ -1,41 +1,50 @@
 #include "AI/PositionTable.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
+
+#include "core/MemoryPages.h"
 
 namespace quenvik {
 
 namespace {
 
-void zeroBytes(unsigned char* begin, unsigned char* end) {
-  if (end > begin) std::memset(begin, 0, static_cast<std::size_t>(end - begin));
+// Zeroes what the last game wrote. The pages stay with the process: handing
+// them back would only make the next game fault them in again, one by one.
+void prepareTable() {
+  if (engine.tableHugePagesAdvised == 0) {
+    // Before the first store faults any page in; here rather than at START,
+    // which must answer at once.
+    adviseHugePages(engine.positionTable, kTableBytes);
+    engine.tableHugePagesAdvised = 1;
+  }
+  if (engine.tableLogCount > kTableLogCapacity) {
+    std::memset(engine.positionTable, 0, kTableBytes);
+  } else {
+    for (uint32_t i = 0; i < engine.tableLogCount; ++i) engine.positionTable[engine.tableLog[i]] = TableBucket{};
+  }
+  engine.tableLogCount = 0;
+  engine.tableReady = 1;
+}
+
+void settleTable() {
+  if (engine.tableReady == 0) [[unlikely]]
+    prepareTable();
+}
+
+// A bucket's first store goes to slot 0, so an empty slot 0 means the bucket
+// is clean until now.
+void noteFirstWrite(uint64_t index) {
+  if (engine.tableLogCount < kTableLogCapacity) engine.tableLog[engine.tableLogCount] = static_cast<uint32_t>(index);
+  if (engine.tableLogCount <= kTableLogCapacity) engine.tableLogCount += 1;
 }
 
 }  // namespace
 
-// Handing the whole pages back to the kernel zeroes them as surely as
-// writing zeros, in a fraction of the time, and the table only takes memory
-// again as a game fills it. Ragged ends, and a kernel that refuses, get
-// plain writes.
-void clearPositionTable() {
-  unsigned char* const begin = reinterpret_cast<unsigned char*>(engine.positionTable);
-  unsigned char* const end = begin + kTableBytes;
-  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
-  unsigned char* const firstPage =
-      reinterpret_cast<unsigned char*>((reinterpret_cast<std::uintptr_t>(begin) + page - 1) / page * page);
-  unsigned char* const lastPage = reinterpret_cast<unsigned char*>(reinterpret_cast<std::uintptr_t>(end) / page * page);
-  if (lastPage <= firstPage || madvise(firstPage, static_cast<std::size_t>(lastPage - firstPage), MADV_DONTNEED) != 0) {
-    zeroBytes(begin, end);
-    return;
-  }
-  zeroBytes(begin, firstPage);
-  zeroBytes(lastPage, end);
-}
+void clearPositionTable() { engine.tableReady = 0; }
 
 const TableEntry* tableLookup(uint64_t key) {
+  settleTable();
   const TableBucket& bucket = engine.positionTable[key & kTableIndexMask];
   if (bucket.slot[0].key == key) return &bucket.slot[0];
   if (bucket.slot[1].key == key) return &bucket.slot[1];
@@ -43,8 +52,11 @@ const TableEntry* tableLookup(uint64_t key) {
 }
 
 void tableStore(uint64_t key, int score, int bound, int depth, int priority, int move) {
-  TableBucket& bucket = engine.positionTable[key & kTableIndexMask];
+  settleTable();
+  const uint64_t index = key & kTableIndexMask;
+  TableBucket& bucket = engine.positionTable[index];
   const TableEntry& first = bucket.slot[0];
+  if (first.bound == EmptySlot) noteFirstWrite(index);
   TableEntry& target =
       (first.bound != EmptySlot && static_cast<int>(first.priority) > priority) ? bucket.slot[1] : bucket.slot[0];
   target.key = key;

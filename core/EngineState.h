@@ -147,6 +147,10 @@ constexpr uint64_t kTableIndexMask = kTableBuckets - 1;
 constexpr std::size_t kTableBytes = kTableBuckets * sizeof(TableBucket);
 static_assert(kTableBytes == 268435456);
 
+// Buckets a game may fill before clearing the whole table costs less than
+// zeroing them one by one.
+constexpr std::size_t kTableLogCapacity = std::size_t{1} << 19;
+
 // ---------------------------------------------------------------------------
 // Threat search store
 // ---------------------------------------------------------------------------
@@ -241,6 +245,13 @@ struct EngineState {
 
   // Position hash table: 2^23 buckets of two entries.
   TableBucket positionTable[kTableBuckets];
+  // Buckets written since the last clear, in order of their first write; a
+  // count past the capacity means too many to list. A new game only asks for
+  // the clear: the next use of the table does it, so START stays instant.
+  uint32_t tableLog[kTableLogCapacity];
+  uint32_t tableLogCount;
+  uint8_t tableReady;  // 0: a clear (or the first use's set-up) is still to do
+  uint8_t tableHugePagesAdvised;
 
   // Threat-space search.
   LineViews threatBoard;
