@@ -8,6 +8,7 @@
 #include "AI/SearchTables.h"
 #include "Value/ValueW.h"
 #include "rules/LineViews.h"
+#include "rules/PatternUndo.h"
 #include "rules/Patterns.h"
 
 namespace quenvik {
@@ -26,7 +27,7 @@ constexpr int kThreeDefenceBonus = 10000;
 constexpr int kFivePointScore = 500000;  // only a five point of the side to move scores this much
 constexpr int kHashMoveKey = 100;        // above every other key, which are all negative
 constexpr int kListKeyOffset = 300000000;
-constexpr int kLeafPly = kPlySnapshots - 1;  // the last snapshot slot: a node there never moves
+constexpr int kLeafPly = kMaxSearchPlies - 1;  // a node at the last ply never moves
 
 // Cells near a stone that the search considers: everything within two cells,
 // and the cells three away on the stone's four lines.
@@ -204,20 +205,18 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
     }
   }
 
-  PatternState& snapshot = engine.plySnapshots[engine.plyIndex];
+  const PatternMark patternMark = engine.plyIndex == 0 ? startPatternHistory() : markPatterns();
 
   if (depth <= 0 || engine.plyIndex >= kLeafPly) {
-    snapshot = engine.patterns;
     updatePatterns();
     int v = static_cast<int>(-evaluatePosition(opponent, parity));
     if (v >= kDecidedScore) v = kWinScore - engine.plyIndex;
     if (v <= -kDecidedScore) v = engine.plyIndex - kWinScore;
-    engine.patterns = snapshot;
+    undoPatternsTo(patternMark);
     if (!stopRaised()) tableStore(engine.positionKey, v, Exact, 0, 10 * engine.recordCount, -1);
     return result(v, -1);
   }
 
-  snapshot = engine.patterns;
   updatePatterns();
 
   NodeData node;
@@ -282,7 +281,7 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
   }
 
   if (win) {
-    engine.patterns = snapshot;
+    undoPatternsTo(patternMark);
     return result(kWinScore, node.count > 0 ? node.list[firstHighestKey(node, 0)].move : -1);
   }
 
@@ -401,7 +400,7 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
   if (!stopRaised()) {
     tableStore(engine.positionKey, best, bound, static_cast<int>(depth + depthBonus), storePriority(depth), bestMove);
   }
-  engine.patterns = snapshot;
+  undoPatternsTo(patternMark);
   return result(best, bestMove);
 }
 

@@ -109,8 +109,7 @@ constexpr int32_t patternCountOf(int32_t code) { return code & 0xF; }
 
 constexpr int kMaxRank = 91;
 
-// The part of the pattern state that the principal search saves and restores
-// per ply as one block.
+// The pattern state of every cell, kept up to date with the board.
 struct PatternState {
   int32_t cellStateMap[kGridWidth][kGridWidth];  // board at the last update
   int32_t patternCodes[2][kGridWidth][kGridWidth][kDirections];
@@ -119,7 +118,17 @@ struct PatternState {
 };
 static_assert(sizeof(PatternState) == 20800);
 
-constexpr int kPlySnapshots = 100;
+// One cell's entries as they were before an update rewrote them: the search
+// takes its updates back with these instead of copying the whole state.
+struct PatternUndoEntry {
+  int32_t cell;  // a * kGridWidth + b
+  int32_t stateMap;
+  int32_t codes[2][kDirections];
+  int32_t rank[2];
+  int32_t level[2];
+};
+
+constexpr int kMaxSearchPlies = 100;  // plies 0..99 of the principal search
 
 // ---------------------------------------------------------------------------
 // Position hash table
@@ -223,7 +232,8 @@ struct EngineState {
 
   // Pattern state of every empty cell (cellStateMap is its board snapshot).
   PatternState patterns;
-  std::vector<int32_t> forbiddenCheckList;  // a + 20*b, Renju only
+  std::vector<PatternUndoEntry> patternUndoLog;  // every update's overwritten cells, newest last
+  std::vector<int32_t> forbiddenCheckList;       // a + 20*b, Renju only
   std::vector<int32_t> previousForbiddenCheckList;
 
   // Root decision and principal search.
@@ -241,7 +251,6 @@ struct EngineState {
   int32_t selDepth;
   int32_t nodeLimitHit;
   int32_t plyIndex;
-  PatternState plySnapshots[kPlySnapshots];
 
   // Position hash table: 2^23 buckets of two entries.
   TableBucket positionTable[kTableBuckets];

@@ -7,6 +7,7 @@
 
 #include "rules/LineViews.h"
 #include "rules/PatternTable.h"
+#include "rules/PatternUndo.h"
 #include "rules/Renju.h"
 
 namespace quenvik {
@@ -241,8 +242,18 @@ void updatePatterns() {
     for (int b = 0; b < n && !rowMarked; ++b) rowMarked = marks[a][b] != 0;
     if (!rowMarked) continue;
     for (int b = 0; b < n; ++b) {
-      state.cellStateMap[a][b] = engine.board[a][b];
-      if (marks[a][b] == 0 || engine.board[a][b] != kEmpty) continue;
+      // An unmarked cell already holds its board value and keeps its entries.
+      if (marks[a][b] == 0) continue;
+      const int32_t v = engine.board[a][b];
+      if (v != kEmpty) {
+        if (state.cellStateMap[a][b] != v) {
+          logCellForUndo(a, b);
+          state.cellStateMap[a][b] = v;
+        }
+        continue;
+      }
+      logCellForUndo(a, b);
+      state.cellStateMap[a][b] = v;
       for (int d = 0; d < kDirections; ++d) {
         if (marks[a][b] & (1 << d)) updateDirection(a, b, d);
       }
@@ -256,6 +267,7 @@ void rebuildPatterns() {
   // the lists free of allocation.
   engine.forbiddenCheckList.reserve(kGridWidth * kGridWidth);
   engine.previousForbiddenCheckList.reserve(kGridWidth * kGridWidth);
+  engine.patternUndoLog.reserve(kPatternUndoReserve);
   const int n = engine.boardSize;
   for (int a = 0; a < n; ++a) {
     for (int b = 0; b < n; ++b) {
@@ -265,6 +277,7 @@ void rebuildPatterns() {
     }
   }
   updatePatterns();
+  engine.patternUndoLog.clear();  // nothing before a rebuild is taken back
 }
 
 }  // namespace quenvik
