@@ -11,6 +11,7 @@
 #include "Value/ValueW.h"
 #include "rules/LineThreats.h"
 #include "rules/LineViews.h"
+#include "rules/PatternUndo.h"
 #include "rules/Patterns.h"
 
 namespace quenvik {
@@ -29,7 +30,7 @@ constexpr int kThreeDefenceBonus = 10000;
 constexpr int kFivePointScore = 500000;  // only a five point of the side to move scores this much
 constexpr int kHashMoveKey = 100;        // above every other key, which are all negative
 constexpr int kListKeyOffset = 300000000;
-constexpr int kLeafPly = kPlySnapshots - 1;  // the last snapshot slot: a node there never moves
+constexpr int kLeafPly = kMaxSearchPlies - 1;  // a node at the last ply never moves
 
 // Cells near a stone that the search considers: everything within two cells,
 // and the cells three away on the stone's four lines.
@@ -218,14 +219,12 @@ bool probeTable(int depthFloor, int alpha, int& beta, bool isRoot, int& hashMove
 
 // Step 5. A leaf: the evaluation for the side to move, decided values turned
 // into a win or loss at this ply. The pattern state comes back as it was.
-SearchResult searchLeaf(int32_t opponent) {
-  PatternState& snapshot = engine.plySnapshots[engine.plyIndex];
-  snapshot = engine.patterns;
+SearchResult searchLeaf(int32_t opponent, PatternMark patternMark) {
   updatePatterns();
   int v = static_cast<int>(-evaluatePosition(opponent));
   if (v >= kDecidedScore) v = kWinScore - engine.plyIndex;
   if (v <= -kDecidedScore) v = engine.plyIndex - kWinScore;
-  engine.patterns = snapshot;
+  undoPatternsTo(patternMark);
   if (!stopRaised()) tableStore(engine.positionKey, v, Exact, 0, 10 * engine.recordCount, -1);
   return result(v, -1);
 }
@@ -478,7 +477,7 @@ double baseReduction(int moves, int referenceWidth) {
 }
 
 SearchResult principalSearch(int width, double depth, int alpha, int beta, int isRoot, int lateMoveCount) {
-  assert(engine.plyIndex >= 0 && engine.plyIndex < kPlySnapshots);
+  assert(engine.plyIndex >= 0 && engine.plyIndex < kMaxSearchPlies);
   if (stoppedAtEntry()) return result(0, -1);
 
   engine.nodeCount += 1;
@@ -491,23 +490,24 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int i
   SearchResult answer{0, -1};
   if (probeTable(static_cast<int>(depth), alpha, beta, isRoot != 0, hashMove, answer)) return answer;
 
-  // The last snapshot slot cannot hold a child's, so a node there is a leaf.
-  if (depth <= 0 || engine.plyIndex >= kLeafPly) return searchLeaf(opponent);
+  // Step 6. Mark the pattern history: the node's normal exits take every
+  // update after the mark back. The root starts the history afresh.
+  const PatternMark patternMark = engine.plyIndex == 0 ? startPatternHistory() : markPatterns();
 
-  // Step 6. Save the pattern state this node restores on its normal exits.
-  PatternState& snapshot = engine.plySnapshots[engine.plyIndex];
-  snapshot = engine.patterns;
+  // A node at the last ply never moves, so it is a leaf.
+  if (depth <= 0 || engine.plyIndex >= kLeafPly) return searchLeaf(opponent, patternMark);
+
   updatePatterns();
 
   NodeData node;
   const NodeScan scan = scoreCandidates(node, side, opponent);
-  // A five point ends the node before any move is made; the pattern state is
-  // left as updated, and the next update repairs it from the board.
+  // A five point ends the node before any move is made; its updates stay in
+  // the history, and the parent's undo takes them back with its own.
   if (listCandidates(node, scan, isRoot != 0, hashMove, depth, answer)) return answer;
 
   // Step 12. Nothing is stored for a win seen without a search.
   if (scan.win) {
-    engine.patterns = snapshot;
+    undoPatternsTo(patternMark);
     return result(kWinScore, node.count > 0 ? node.list[firstHighestKey(node, 0)].move : -1);
   }
 
@@ -517,17 +517,18 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int i
     node.count = 1;
   }
 
-  // The root's shortcut leaves the pattern state unrestored for the same
-  // reason as the five point above.
+  // The root's shortcut leaves its update in place: nothing searches after it
+  // in this decision.
   if (isRoot != 0 && rootAnswersAtOnce(answer)) return answer;
 
   const LoopOutcome outcome = searchMoves(node, {width, depth, alpha, beta, isRoot != 0, lateMoveCount}, side);
-  // A stopped search returns without storing and without restoring: the
-  // decision rebuilds the pattern state before it searches again.
+  // A stopped search returns without storing and without undoing: the parent
+  // undoes to its own mark, and the decision rebuilds the pattern state before
+  // it searches again.
   if (outcome.aborted) return outcome.abortedResult;
 
   storeNodeResult(outcome, depth, alpha0, beta0);
-  engine.patterns = snapshot;
+  undoPatternsTo(patternMark);
   return result(outcome.best, outcome.bestMove);
 }
 

@@ -8,7 +8,8 @@
 
 namespace quenvik {
 
-// Sets every byte of the table to zero (new game).
+// Empties the table (new game). The zeroing itself waits for the next lookup
+// or store, and covers only the buckets written through tableStore.
 void clearPositionTable();
 
 // The first slot of the key's bucket whose key equals it, or nullptr.

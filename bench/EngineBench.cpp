@@ -11,6 +11,7 @@
 #include "Value/ValueW.h"
 #include "core/EngineState.h"
 #include "core/Platform.h"
+#include "rules/PatternUndo.h"
 #include "rules/Patterns.h"
 #include "threat/ThreatSearch.h"
 #include "tools/quenvik/ToolArgs.h"
@@ -34,17 +35,17 @@ void setUp(const char* moves, int size = 15, const char* rule = "freestyle") {
   quenvik::updatePatterns();
 }
 
-// One search step: save the pattern state, place a stone, update, take the
-// stone back, restore.
+// One search step: mark the pattern state, place a stone, update, take the
+// stone back, undo.
 void BM_SearchStepPatternUpdate(benchmark::State& state) {
   setUp(kMiddleGame, 15, state.range(0) == 0 ? "freestyle" : "renju");
   const int a = 5, b = 5;
   for (auto _ : state) {
-    engine.plySnapshots[0] = engine.patterns;
+    const quenvik::PatternMark mark = quenvik::markPatterns();
     engine.board[a][b] = quenvik::sideToMove();
     quenvik::updatePatterns();
     engine.board[a][b] = quenvik::kEmpty;
-    engine.patterns = engine.plySnapshots[0];
+    quenvik::undoPatternsTo(mark);
   }
 }
 BENCHMARK(BM_SearchStepPatternUpdate)->Arg(0)->Arg(1);

@@ -56,6 +56,7 @@ void resetPosition() {
   engine.boardSize = 0;
   engine.stoneCount = 0;
   std::memset(&engine.patterns, 0, sizeof engine.patterns);
+  engine.patternUndoLog.clear();
   engine.forbiddenCheckList.clear();
   engine.previousForbiddenCheckList.clear();
 }

@@ -109,8 +109,7 @@ constexpr int32_t patternCountOf(int32_t code) { return code & 0xF; }
 
 constexpr int kMaxRank = 91;
 
-// The part of the pattern state that the principal search saves and restores
-// per ply as one block.
+// The pattern state of every cell, kept up to date with the board.
 struct PatternState {
   int32_t cellStateMap[kGridWidth][kGridWidth];  // board at the last update
   int32_t patternCodes[2][kGridWidth][kGridWidth][kDirections];
@@ -119,7 +118,17 @@ struct PatternState {
 };
 static_assert(sizeof(PatternState) == 20800);
 
-constexpr int kPlySnapshots = 100;
+// One cell's entries as they were before an update rewrote them: the search
+// takes its updates back with these instead of copying the whole state.
+struct PatternUndoEntry {
+  int32_t cell;  // a * kGridWidth + b
+  int32_t stateMap;
+  int32_t codes[2][kDirections];
+  int32_t rank[2];
+  int32_t level[2];
+};
+
+constexpr int kMaxSearchPlies = 100;  // plies 0..99 of the principal search
 
 // ---------------------------------------------------------------------------
 // Position hash table
@@ -146,6 +155,10 @@ constexpr std::size_t kTableBuckets = std::size_t{1} << 23;
 constexpr uint64_t kTableIndexMask = kTableBuckets - 1;
 constexpr std::size_t kTableBytes = kTableBuckets * sizeof(TableBucket);
 static_assert(kTableBytes == 268435456);
+
+// Buckets a game may fill before clearing the whole table costs less than
+// zeroing them one by one.
+constexpr std::size_t kTableLogCapacity = std::size_t{1} << 19;
 
 // ---------------------------------------------------------------------------
 // Threat search store
@@ -234,7 +247,8 @@ struct PositionState {
 
   // Pattern state of every empty cell (cellStateMap is its board snapshot).
   PatternState patterns;
-  std::vector<int32_t> forbiddenCheckList;  // a + 20*b, Renju only
+  std::vector<PatternUndoEntry> patternUndoLog;  // every update's overwritten cells, newest last
+  std::vector<int32_t> forbiddenCheckList;       // a + 20*b, Renju only
   std::vector<int32_t> previousForbiddenCheckList;
 };
 
@@ -257,11 +271,17 @@ struct SearchState {
   // deepening has nothing more to learn.
   int32_t rootAnsweredAtOnce;
   int32_t plyIndex;
-  PatternState plySnapshots[kPlySnapshots];
 
   // Position hash table: 2^23 buckets of two entries. Kept across the
   // decisions of a game; only a new game clears it.
   TableBucket positionTable[kTableBuckets];
+  // Buckets written since the last clear, in order of their first write; a
+  // count past the capacity means too many to list. A new game only asks for
+  // the clear: the next use of the table does it, so START stays instant.
+  uint32_t tableLog[kTableLogCapacity];
+  uint32_t tableLogCount;
+  uint8_t tableReady;  // 0: a clear (or the first use's set-up) is still to do
+  uint8_t tableHugePagesAdvised;
 };
 
 // Threat-space search.

@@ -2,11 +2,14 @@
 // cell. Runs at every search node: no allocation, no output.
 #include "rules/Patterns.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
 #include "rules/LineViews.h"
 #include "rules/PatternTable.h"
+#include "rules/PatternUndo.h"
 #include "rules/Renju.h"
 
 namespace quenvik {
@@ -28,19 +31,87 @@ constexpr int kLevelOpenThree = 3;
 
 constexpr int kAllDirections = 0xF;
 
-// Fills, around position p, the part of a padded line that a classification
-// from p can read: the cells within five of p, with markers off the board.
-void fillLineAround(int32_t* line, int direction, int a, int b) {
-  const int n = engine.boardSize;
-  const int p = linePositionOf(direction, a, b, n);
-  const int first = p - kMaxSideLength < -2 ? -2 : p - kMaxSideLength;
-  const int last = p + kMaxSideLength > n + 1 ? n + 1 : p + kMaxSideLength;
-  for (int q = first; q <= last; ++q) {
-    const int ca = a + (q - p) * kLineStepA[direction];
-    const int cb = b + (q - p) * kLineStepB[direction];
-    const bool onBoard = q >= 0 && q < n && ca >= 0 && ca < n && cb >= 0 && cb < n;
-    line[q + 2] = onBoard ? engine.board[ca][cb] : kOffBoard;
+// Steps a classification takes along direction d, as offsets in the 20-wide
+// board array, and how many cells lie on the board from (a, b) each way.
+constexpr int kBoardStep[kDirections] = {1, kGridWidth, 1 - kGridWidth, -1 - kGridWidth};
+
+struct Reach {
+  int forward;   // towards line position p + 1
+  int backward;  // towards p - 1
+};
+
+Reach reachOf(int direction, int a, int b, int n) {
+  const int up = a;
+  const int down = n - 1 - a;
+  const int left = b;
+  const int right = n - 1 - b;
+  switch (direction) {
+    case 0:
+      return {right, left};
+    case 1:
+      return {down, up};
+    case 2:
+      return {std::min(up, right), std::min(down, left)};
+    default:
+      return {std::min(up, left), std::min(down, right)};
   }
+}
+
+// The five cells next to a cell on one side, two bits each, nearest lowest:
+// a cell value's low two bits (0 empty, 1 Black, 3 White) and 2 off the board.
+constexpr int kSideCells = kMaxSideLength;
+constexpr int kSideCodes = 1 << (2 * kSideCells);
+constexpr int kOffCode = 2;
+constexpr int kAllOffSide = 0x2AA;
+
+int sideCode(const int32_t* cell, int step, int onBoard) {
+  const int cells = onBoard < kSideCells ? onBoard : kSideCells;
+  int code = kAllOffSide;
+  for (int k = 0; k < cells; ++k) code ^= ((cell[(k + 1) * step] & 3) ^ kOffCode) << (2 * k);
+  return code;
+}
+
+// What one colour sees on one side: the cells up to the first that blocks it
+// (the other colour or the edge), and its own stones among them, as bits
+// nearest-first-high for the right side and nearest-first-low for the left.
+struct SideView {
+  uint8_t length;
+  uint8_t rightBits;
+  uint8_t leftBits;
+};
+
+constexpr SideView sideViewOf(int code, int own) {
+  SideView view{0, 0, 0};
+  for (int k = 0; k < kSideCells; ++k) {
+    const int c = (code >> (2 * k)) & 3;
+    if (c != own && c != 0) break;
+    const int mine = c == own ? 1 : 0;
+    view.rightBits = static_cast<uint8_t>(view.rightBits << 1 | mine);
+    view.leftBits = static_cast<uint8_t>(view.leftBits | mine << k);
+    ++view.length;
+  }
+  return view;
+}
+
+struct SideViews {
+  std::array<SideView, kSideCodes> black;
+  std::array<SideView, kSideCodes> white;
+};
+
+constexpr SideViews makeSideViews() {
+  SideViews views{};
+  for (int code = 0; code < kSideCodes; ++code) {
+    views.black[code] = sideViewOf(code, kBlack & 3);
+    views.white[code] = sideViewOf(code, kWhite & 3);
+  }
+  return views;
+}
+constexpr SideViews kSideViews = makeSideViews();
+
+// Same code as classifyLine gives for a stone between these two sides.
+int32_t codeBetween(const SideView& left, const SideView& right, int half) {
+  const int w = left.leftBits << right.length | right.rightBits;
+  return patternTableCode(half, patternIndex(left.length, right.length, w));
 }
 
 struct CellCounts {
@@ -52,49 +123,87 @@ struct CellCounts {
   int overlines;
 };
 
+// What one direction's pattern code adds to its cell's summary. The counts
+// are packed a byte each, so four directions add up in one sum.
+struct LineSummary {
+  uint8_t key;  // orders the directions for the rank
+  uint8_t level;
+  uint32_t counts;
+};
+
+constexpr int kOpenThreeShift = 0;
+constexpr int kFourShift = 8;
+constexpr int kFiveShift = 16;
+constexpr int kOverlineShift = 24;
+
+constexpr int kPatternClasses = 16;
+constexpr int kPatternCounts = 16;
+
+constexpr int summaryIndex(int32_t code) { return patternClassOf(code) * kPatternCounts + patternCountOf(code); }
+
+constexpr LineSummary lineSummaryOf(int32_t patternClass, int32_t count) {
+  LineSummary summary{0, 0, 0};
+  // A double four in one line orders like an open three; an overline like a
+  // dead line.
+  summary.key = static_cast<uint8_t>((patternClass == Four && count == 2) ? ThreeOpenSingle : patternClass % Overline);
+  switch (patternClass) {
+    case ThreeOpenSingle:
+    case ThreeOpenDouble:
+      summary.level = kLevelOpenThree;
+      summary.counts = 1u << kOpenThreeShift;
+      break;
+    case Four:
+      summary.level = kLevelFour;
+      summary.counts = static_cast<uint32_t>(count) << kFourShift;
+      break;
+    case FourOpen:
+      summary.level = kLevelStraightFour;
+      summary.counts = 1u << kFourShift;
+      break;
+    case Five:
+      summary.level = kLevelFive;
+      summary.counts = 1u << kFiveShift;
+      break;
+    case Overline:
+      summary.counts = 1u << kOverlineShift;
+      break;
+    default:
+      break;
+  }
+  return summary;
+}
+
+constexpr std::array<LineSummary, kPatternClasses * kPatternCounts> makeLineSummaries() {
+  std::array<LineSummary, kPatternClasses * kPatternCounts> table{};
+  for (int c = 0; c < kPatternClasses; ++c) {
+    for (int k = 0; k < kPatternCounts; ++k) table[c * kPatternCounts + k] = lineSummaryOf(c, k);
+  }
+  return table;
+}
+constexpr auto kLineSummaries = makeLineSummaries();
+
+int countField(uint32_t counts, int shift) { return static_cast<int>((counts >> shift) & 0xFF); }
+
 CellCounts countCell(const int32_t* codes) {
-  CellCounts counts{0, 0, 0, 0, 0, 0};
   int best = 0;
   int second = 0;
+  int level = 0;
+  uint32_t counts = 0;
   for (int d = 0; d < kDirections; ++d) {
-    const int32_t patternClass = patternClassOf(codes[d]);
-    const int32_t count = patternCountOf(codes[d]);
-    // A double four in one line orders like an open three; an overline like
-    // a dead line.
-    const int key = (patternClass == Four && count == 2) ? ThreeOpenSingle : patternClass % Overline;
+    const LineSummary& line = kLineSummaries[summaryIndex(codes[d])];
+    const int key = line.key;
     if (key > best) {
       second = best;
       best = key;
     } else if (key > second) {
       second = key;
     }
-    switch (patternClass) {
-      case ThreeOpenSingle:
-      case ThreeOpenDouble:
-        if (counts.level < kLevelOpenThree) counts.level = kLevelOpenThree;
-        ++counts.openThrees;
-        break;
-      case Four:
-        if (counts.level < kLevelFour) counts.level = kLevelFour;
-        counts.fours += count;
-        break;
-      case FourOpen:
-        if (counts.level < kLevelStraightFour) counts.level = kLevelStraightFour;
-        ++counts.fours;
-        break;
-      case Five:
-        counts.level = kLevelFive;
-        ++counts.fives;
-        break;
-      case Overline:
-        ++counts.overlines;
-        break;
-      default:
-        break;
-    }
+    level = std::max<int>(level, line.level);
+    counts += line.counts;
   }
-  counts.rank = pairRankTable[best][second];
-  return counts;
+  return {pairRankTable[best][second],         level,
+          countField(counts, kOpenThreeShift), countField(counts, kFourShift),
+          countField(counts, kFiveShift),      countField(counts, kOverlineShift)};
 }
 
 // A LineViews of the current board, built only when a cell first needs the
@@ -165,6 +274,22 @@ void markRays(uint8_t (*marks)[kGridWidth], int a, int b, int radius) {
   }
 }
 
+// The rows and columns that hold every mark, so the update visits only them
+// (in the same row-major order).
+struct MarkedBox {
+  int firstA = kGridWidth;
+  int lastA = -1;
+  int firstB = kGridWidth;
+  int lastB = -1;
+
+  void cover(int a0, int a1, int b0, int b1) {
+    firstA = std::min(firstA, a0);
+    lastA = std::max(lastA, a1);
+    firstB = std::min(firstB, b0);
+    lastB = std::max(lastB, b1);
+  }
+};
+
 }  // namespace
 
 int32_t classifyLine(const int32_t* line, int position) {
@@ -194,13 +319,18 @@ int32_t classifyLine(const int32_t* line, int position) {
 }
 
 void updateDirection(int a, int b, int d) {
-  int32_t line[kPaddedLineLength];
-  fillLineAround(line, d, a, b);
-  const int p = linePositionOf(d, a, b, engine.boardSize);
-  line[p + 2] = kBlack;
-  engine.patterns.patternCodes[0][a][b][d] = classifyLine(line, p);
-  line[p + 2] = kWhite;
-  engine.patterns.patternCodes[1][a][b][d] = classifyLine(line, p);
+  // Reads the board directly, both colours in one pass over each side.
+  const int n = engine.boardSize;
+  const int32_t* cell = &engine.board[a][b];
+  const Reach reach = reachOf(d, a, b, n);
+  const int rightCode = sideCode(cell, kBoardStep[d], reach.forward);
+  const int leftCode = sideCode(cell, -kBoardStep[d], reach.backward);
+  const int blackHalf = (exactFiveOn() || renjuOn()) ? kExactHalf : kFreeHalf;
+  const int whiteHalf = exactFiveOn() ? kExactHalf : kFreeHalf;
+  engine.patterns.patternCodes[0][a][b][d] =
+      codeBetween(kSideViews.black[leftCode], kSideViews.black[rightCode], blackHalf);
+  engine.patterns.patternCodes[1][a][b][d] =
+      codeBetween(kSideViews.white[leftCode], kSideViews.white[rightCode], whiteHalf);
 }
 
 void updatePatterns() {
@@ -209,11 +339,15 @@ void updatePatterns() {
   PatternState& state = engine.patterns;
   uint8_t marks[kGridWidth][kGridWidth];  // bit d: recompute direction d
   std::memset(marks, 0, sizeof marks);
+  MarkedBox box;
 
   for (int a = 0; a < n; ++a) {
     if (std::memcmp(engine.board[a], state.cellStateMap[a], sizeof(int32_t) * n) == 0) continue;
     for (int b = 0; b < n; ++b) {
-      if (engine.board[a][b] != state.cellStateMap[a][b]) markRays(marks, a, b, radius);
+      if (engine.board[a][b] == state.cellStateMap[a][b]) continue;
+      markRays(marks, a, b, radius);
+      box.cover(std::max(0, a - radius), std::min(n - 1, a + radius), std::max(0, b - radius),
+                std::min(n - 1, b + radius));
     }
   }
 
@@ -226,18 +360,28 @@ void updatePatterns() {
       const int a = cell % kGridWidth;
       const int b = cell / kGridWidth;
       // The list may come from an earlier decision on a larger board.
-      if (a < n && b < n) marks[a][b] = kAllDirections;
+      if (a < n && b < n) {
+        marks[a][b] = kAllDirections;
+        box.cover(a, a, b, b);
+      }
     }
   }
 
   LazyViews views;
-  for (int a = 0; a < n; ++a) {
-    bool rowMarked = false;
-    for (int b = 0; b < n && !rowMarked; ++b) rowMarked = marks[a][b] != 0;
-    if (!rowMarked) continue;
-    for (int b = 0; b < n; ++b) {
-      state.cellStateMap[a][b] = engine.board[a][b];
-      if (marks[a][b] == 0 || engine.board[a][b] != kEmpty) continue;
+  for (int a = box.firstA; a <= box.lastA; ++a) {
+    for (int b = box.firstB; b <= box.lastB; ++b) {
+      // An unmarked cell already holds its board value and keeps its entries.
+      if (marks[a][b] == 0) continue;
+      const int32_t v = engine.board[a][b];
+      if (v != kEmpty) {
+        if (state.cellStateMap[a][b] != v) {
+          logCellForUndo(a, b);
+          state.cellStateMap[a][b] = v;
+        }
+        continue;
+      }
+      logCellForUndo(a, b);
+      state.cellStateMap[a][b] = v;
       for (int d = 0; d < kDirections; ++d) {
         if (marks[a][b] & (1 << d)) updateDirection(a, b, d);
       }
@@ -251,6 +395,7 @@ void rebuildPatterns() {
   // the lists free of allocation.
   engine.forbiddenCheckList.reserve(kGridWidth * kGridWidth);
   engine.previousForbiddenCheckList.reserve(kGridWidth * kGridWidth);
+  engine.patternUndoLog.reserve(kPatternUndoReserve);
   const int n = engine.boardSize;
   for (int a = 0; a < n; ++a) {
     for (int b = 0; b < n; ++b) {
@@ -260,6 +405,7 @@ void rebuildPatterns() {
     }
   }
   updatePatterns();
+  engine.patternUndoLog.clear();  // nothing before a rebuild is taken back
 }
 
 }  // namespace quenvik

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "AI/PositionTable.h"
 #include "core/EngineState.h"
 #include "frontend/GameRecord.h"
 #include "rules/Position.h"
@@ -222,19 +223,27 @@ TEST(PositionKey, XorOfTheStonesKeysByColour) {
 namespace quenvik {
 namespace {
 
-TEST(NewGame, ClearsEveryEntryOfThePositionTable) {
-  for (std::size_t i = 0; i < kTableBuckets; i += 4099) {
-    engine.positionTable[i].slot[0] = {i + 1, 5, 1, 3, 7, 9};
-    engine.positionTable[i].slot[1] = {i + 2, 5, 2, 3, 7, 9};
+// Both ways of clearing: the listed buckets of a short game, and the whole
+// table after more buckets than the list holds.
+void expectNewGameClearsEveryEntry(std::size_t stride) {
+  for (std::size_t i = 0; i < kTableBuckets; i += stride) {
+    const uint64_t key = (uint64_t{i} << 23) | i;
+    tableStore(key, 5, Exact, 3, 7, 9);
+    tableStore(key + (uint64_t{1} << 40), 5, UpperBound, 3, 6, 9);  // the lower priority fills slot 1
   }
-  engine.positionTable[0].slot[0].key = 1;
-  engine.positionTable[kTableBuckets - 1].slot[1].key = 1;
+  tableStore((uint64_t{1} << 23) | (kTableBuckets - 1), 5, Exact, 3, 7, 9);
   seedRandom(kMainThreadSeed);
   newGame();
+  EXPECT_EQ(tableLookup(uint64_t{1} << 23), nullptr);  // the first use after the new game
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(engine.positionTable);
   std::size_t nonZero = 0;
   for (std::size_t i = 0; i < kTableBytes; i += 8) nonZero += *reinterpret_cast<const uint64_t*>(bytes + i) != 0;
-  EXPECT_EQ(nonZero, 0u);
+  EXPECT_EQ(nonZero, 0u) << "stride " << stride;
+}
+
+TEST(NewGame, ClearsEveryEntryOfThePositionTable) {
+  expectNewGameClearsEveryEntry(4099);
+  expectNewGameClearsEveryEntry(3);
 }
 
 }  // namespace

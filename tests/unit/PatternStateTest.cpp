@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/EngineState.h"
+#include "rules/LineViews.h"
 #include "rules/PatternTable.h"
 #include "rules/Patterns.h"
 #include "tests/unit/RulesBoardText.h"
@@ -85,6 +86,42 @@ TEST(PatternState, IncrementalUpdatesMatchARebuildAfterRandomChanges) {
         expectSameAsRebuild(std::string(rule.name) + " n=" + std::to_string(n) + " step " + std::to_string(step));
         if (HasFailure()) return;
       }
+    }
+  }
+  setRules(0, 0);
+}
+
+// updateDirection reads the board itself; it must give what classifyLine
+// gives on the cell's whole padded line, at every cell and edge distance.
+TEST(PatternState, DirectionCodesMatchClassifyLineOnTheWholeLine) {
+  std::mt19937 random(4711);
+  for (const Rule rule : {Rule{"freestyle", 0, 0}, Rule{"exact", 1, 0}, Rule{"renju", 0, 1}}) {
+    setRules(rule.exactFive, rule.renju);
+    for (int n = kMinBoardSize; n <= kMaxBoardSize; ++n) {
+      setEmptyBoard(n);
+      const unsigned emptyTenths = 3 + static_cast<unsigned>(n) % 5;  // sparse and crowded boards
+      for (int a = 0; a < n; ++a) {
+        for (int b = 0; b < n; ++b) {
+          const unsigned r = random() % 10;
+          engine.board[a][b] = r < emptyTenths ? kEmpty : r % 2 == 0 ? kBlack : kWhite;
+        }
+      }
+      int differences = 0;
+      for (int a = 0; a < n; ++a) {
+        for (int b = 0; b < n; ++b) {
+          if (engine.board[a][b] != kEmpty) continue;
+          for (int d = 0; d < kDirections; ++d) {
+            updateDirection(a, b, d);
+            int32_t line[kPaddedLineLength];
+            const int p = boardPaddedLine(line, d, a, b);
+            for (int c = 0; c < 2; ++c) {
+              line[p + 2] = c == 0 ? kBlack : kWhite;
+              differences += engine.patterns.patternCodes[c][a][b][d] != classifyLine(line, p);
+            }
+          }
+        }
+      }
+      EXPECT_EQ(differences, 0) << rule.name << " n=" << n;
     }
   }
   setRules(0, 0);
