@@ -152,6 +152,17 @@ void addThreeDefenceBonus(NodeData& node, int threatCell, int32_t opponent) {
   }
 }
 
+// An N-best search leaves the better root moves out: the table's entry for
+// the root position speaks for the whole move list, so such a root neither
+// reads nor writes it.
+bool rootWithExclusions(int isRoot) { return isRoot != 0 && engine.rootExcludedCount > 0; }
+
+bool excludedAtRoot(int isRoot, int a, int b) { return rootWithExclusions(isRoot) && engine.rootExcluded[a][b] != 0; }
+
+void reportRootEvent(int isRoot, RootEventKind kind, int move) {
+  if (isRoot != 0 && engine.rootEventHook != nullptr) engine.rootEventHook(engine.rootEventContext, kind, move);
+}
+
 int storePriority(double depth) { return static_cast<int>(10 * engine.recordCount + depth); }
 
 SearchResult result(int score, int move) { return {static_cast<int16_t>(score), static_cast<int16_t>(move)}; }
@@ -166,7 +177,7 @@ double baseReduction(int moves, int referenceWidth) {
 SearchResult principalSearch(int width, double depth, int alpha, int beta, int parity, int isRoot, int lateMoveCount) {
   // Node budget: raise the stop once, and never lower a stop the timer has set.
   const int32_t nodeLimit = engine.nodeLimit.load(std::memory_order_relaxed);
-  if (nodeLimit != 0 && engine.nodeCount >= nodeLimit && engine.nodeLimitHit == 0) {
+  if (nodeLimit > 0 && engine.nodeCount >= nodeLimit && engine.nodeLimitHit == 0) {
     int32_t running = 0;
     engine.stopFlag.compare_exchange_strong(running, 1);
     engine.nodeLimitHit = 1;
@@ -188,7 +199,7 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
   const int depthFloor = static_cast<int>(depth);
 
   int hashMove = -1;
-  if (const TableEntry* found = tableLookup(engine.positionKey)) {
+  if (const TableEntry* found = rootWithExclusions(isRoot) ? nullptr : tableLookup(engine.positionKey)) {
     const TableEntry entry = *found;
     if (entry.depth >= depthFloor) {
       if (entry.bound == Exact) return result(entry.score, entry.move);
@@ -263,7 +274,7 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
   for (int m = 0; m < cells; ++m) {
     const int a = moveRow(m, n);
     const int b = moveColumn(m, n);
-    if (node.mark[m] == 0 || engine.board[a][b] != kEmpty) continue;
+    if (node.mark[m] == 0 || engine.board[a][b] != kEmpty || excludedAtRoot(isRoot, a, b)) continue;
     int s = node.score[m];
     if (isRoot != 0 && engine.rootCandidates[a][b] == 0) s -= kOutsideRootPenalty;
     if (threatCell >= 0) {
@@ -275,7 +286,8 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
       node.list[node.count++] = {m, kHashMoveKey};
     } else if (s >= kFivePointScore) {
       const int v = kWinScore - engine.plyIndex;
-      if (!stopRaised()) tableStore(engine.positionKey, v, Exact, depthFloor, storePriority(depth), m);
+      if (!stopRaised() && !rootWithExclusions(isRoot))
+        tableStore(engine.positionKey, v, Exact, depthFloor, storePriority(depth), m);
       return result(v, m);
     } else {
       node.list[node.count++] = {m, s - kListKeyOffset};
@@ -297,7 +309,8 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
       engine.searchAborted = 1;
       return result(-kWinScore, -1);
     }
-    if (engine.rootCandidateCount == 1) {
+    // Under exclusions the one move left is still searched, for its score.
+    if (engine.rootCandidateCount == 1 && !rootWithExclusions(isRoot)) {
       int only = -1;
       for (int a = 0; a < n && only < 0; ++a) {
         for (int b = 0; b < n; ++b) {
@@ -328,6 +341,7 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
     const int b = moveColumn(c, n);
     const uint64_t stoneKey = engine.stoneKeys[si][c];
 
+    reportRootEvent(isRoot, RootMoveStarted, c);
     engine.plyIndex += 1;
     engine.positionKey ^= stoneKey;
     engine.selDepth = std::max(engine.selDepth, engine.plyIndex);
@@ -380,6 +394,9 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
       return result(best, bestMove);
     }
 
+    reportRootEvent(isRoot, RootMoveDone, c);
+    if (m <= -kDecidedScore) reportRootEvent(isRoot, RootMoveLoses, c);
+    if (m > alpha) reportRootEvent(isRoot, RootMoveBest, c);
     best = std::max(best, m);
     if (m > alpha) {
       alpha = m;
@@ -399,7 +416,7 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int p
     bound = Exact;
     depthBonus = kDecidedDepthBonus;
   }
-  if (!stopRaised()) {
+  if (!stopRaised() && !rootWithExclusions(isRoot)) {
     tableStore(engine.positionKey, best, bound, static_cast<int>(depth + depthBonus), storePriority(depth), bestMove);
   }
   engine.patterns = snapshot;
@@ -422,6 +439,8 @@ void prepareStandaloneRootSearch(int32_t nodeLimit) {
   engine.bestMove = -1;
   std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
   engine.rootCandidateCount = 0;
+  engine.rootExcludedCount = 0;
+  engine.rootEventHook = nullptr;
   for (int a = 0; a < n; ++a) {
     for (int b = 0; b < n; ++b) {
       if (engine.board[a][b] != kEmpty) continue;

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -35,15 +36,33 @@ void clearPositionTable() {
   zeroBytes(lastPage, end);
 }
 
+std::size_t tableBucketsFor(int64_t hashSizeKiB, int64_t memoryCapBytes) {
+  int64_t allowedBytes = static_cast<int64_t>(kTableBytes);
+  if (hashSizeKiB > 0) allowedBytes = std::min(allowedBytes, hashSizeKiB * 1024);
+  if (memoryCapBytes > 0) allowedBytes = std::min(allowedBytes, memoryCapBytes - int64_t{kProcessReserveBytes});
+  std::size_t buckets = kTableBuckets;
+  while (buckets > kMinTableBuckets && static_cast<int64_t>(buckets * sizeof(TableBucket)) > allowedBytes) buckets /= 2;
+  return buckets;
+}
+
+void fitPositionTableToCaps() {
+  const std::size_t buckets = tableBucketsFor(engine.hashSizeKiB.load(), engine.memoryCap.load());
+  if (buckets == positionTableBuckets()) return;
+  // Entries sit at key & mask, so a new mask would strand them: start empty,
+  // which also hands back every page of the old size.
+  engine.tableIndexMask = buckets - 1;
+  clearPositionTable();
+}
+
 const TableEntry* tableLookup(uint64_t key) {
-  const TableBucket& bucket = engine.positionTable[key & kTableIndexMask];
+  const TableBucket& bucket = engine.positionTable[key & engine.tableIndexMask];
   if (bucket.slot[0].key == key) return &bucket.slot[0];
   if (bucket.slot[1].key == key) return &bucket.slot[1];
   return nullptr;
 }
 
 void tableStore(uint64_t key, int score, int bound, int depth, int priority, int move) {
-  TableBucket& bucket = engine.positionTable[key & kTableIndexMask];
+  TableBucket& bucket = engine.positionTable[key & engine.tableIndexMask];
   const TableEntry& first = bucket.slot[0];
   TableEntry& target =
       (first.bound != EmptySlot && static_cast<int>(first.priority) > priority) ? bucket.slot[1] : bucket.slot[0];

@@ -15,14 +15,20 @@ EngineState::EngineState()
       nodeLimit(0),
       exactFive(0),
       renju(0),
+      depthLimit(0),
+      showDetail(0),
+      hashSizeKiB(0),
+      memoryCap(0),
       thinking(0),
       stopFlag(0),
       softStop(0),
       timeBudget(0),
+      budgetShare(1),
       startTime(0),
       searchAborted(0),
       stopRequested(0),
-      activeThinkThreads(0) {}
+      activeThinkThreads(0),
+      tableIndexMask(kTableIndexMask) {}
 
 EngineState engine;
 
