@@ -8,9 +8,15 @@ namespace {
 
 constexpr int32_t kZeroTurnTimeout = 200;
 constexpr int32_t kZeroMatchTime = 99999999;
-constexpr int32_t kRuleBits = 5;  // 1 exactly five, 4 Renju
+constexpr int32_t kRuleBits = 5;      // 1 exactly five, 4 Renju
+constexpr int32_t kGuiRenjuRule = 2;  // the GUI's own number for Renju
 
 void applyRule(int32_t value) {
+  if (value == kGuiRenjuRule && engine.ruleTwoIsRenju != 0) {
+    engine.exactFive = 0;
+    engine.renju = 1;
+    return;
+  }
   switch (value & kRuleBits) {
     case 0:
       engine.exactFive = 0;
@@ -46,8 +52,17 @@ void applyInfo(std::string_view key, int32_t value) {
     engine.nodeLimit = value;
   } else if (key == "compute_vcf") {
     engine.threatSearchOn = value;
+  } else if (key == "max_depth") {
+    engine.depthLimit = value;
+  } else if (key == "show_detail") {
+    engine.showDetail = value;
+  } else if (key == "hash_size") {
+    engine.hashSizeKiB = value;
+  } else if (key == "max_memory") {
+    engine.memoryCap = value;
   }
-  // max_memory, game_type, evaluate and folder are accepted and unused.
+  // game_type, evaluate, folder, thread_num, pondering, caution_factor,
+  // time_increment and nbestsym are accepted and unused.
 }
 
 }  // namespace quenvik

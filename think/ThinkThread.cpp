@@ -1,8 +1,10 @@
 #include "think/ThinkThread.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
+#include "AI/PositionTable.h"
 #include "core/EngineState.h"
 #include "rules/Position.h"
 #include "think/LargeStack.h"
@@ -19,6 +21,7 @@ constexpr int kWidthNumerator = 1;
 constexpr int kWidthDenominator = 1;
 constexpr int32_t kStopAsked = 1;
 constexpr int32_t kTimerEnded = 2;
+constexpr RootLimits kDecisionLimits{kMaxIterationIndex, kReferenceWidth, kWidthNumerator, kWidthDenominator};
 
 // Whoever asked for the running decision; set before its thread starts and
 // not changed while it runs.
@@ -77,8 +80,64 @@ void finishDecision() {
   engine.activeThinkThreads.notify_all();
 }
 
+// Arms the stop words and the timer for one search of the decision.
+void startSearchClock() {
+  {
+    std::lock_guard<std::mutex> lock(engine.stateLock);
+    engine.stopFlag = engine.stopRequested.load() != 0 ? kStopAsked : 0;
+  }
+  engine.softStop = 0;
+  engine.startTime = clockMs();
+  startDetachedThread(timerThread);
+}
+
+void answerSearchedMove(const SearchSquare& square, int move) {
+  if (move < 0) {
+    answerNoMove();
+    return;
+  }
+  const int n = square.size;
+  answerMove(square.originX + moveRow(move, n), square.originY + moveColumn(move, n));
+}
+
+// N-best: the decision's stages once per line, the k-th with the k - 1
+// better moves left out at the root. Each search has its own timer and gets
+// 1/lines of the time budget and of the node limit; YXSTOP ends the search
+// in progress and the lines after it. The best move is the answer.
+void runAnalysis(const SearchSquare& square, int requestedLines) {
+  const int n = square.size;
+  const int lines = std::max(1, std::min(requestedLines, n * n - engine.stoneCount));
+  const int32_t nodeLimit = engine.nodeLimit.load();
+  engine.budgetShare = lines;
+  engine.timeBudget = currentTimeBudget(kStableBudgetDivisor);
+  if (nodeLimit > 0) engine.nodeLimit = std::max(1, nodeLimit / lines);
+
+  int found[kMaxRecordMoves];
+  int foundCount = 0;
+  int answer = -1;
+  for (int k = 0; k < lines; ++k) {
+    if (k > 0 && engine.stopRequested.load() != 0) break;
+    Reporter reporter = decisionReporter;
+    if (k > 0) reporter.expectedTime = nullptr;  // one budget line for the whole decision
+    startSearchClock();
+    const RootOutcome outcome = decideRootMove(reporter, kDecisionLimits, found, foundCount, false);
+    stopTimerAndWait();
+    if (k == 0) answer = outcome.move;
+    if (!outcome.searched) break;
+    found[foundCount++] = outcome.move;
+    reportAnalysis(decisionReporter, outcome, k, lines);
+  }
+  engine.nodeLimit = nodeLimit;
+  engine.budgetShare = 1;
+  answerSearchedMove(square, answer);
+}
+
 void runDecision() {
   seedRandom(kThinkThreadSeed);
+  // The table takes the size the memory settings allow before any search.
+  fitPositionTableToCaps();
+  const int analysisLines = engine.analysisLines;
+  engine.analysisLines = 0;
   const int32_t timeLeft = engine.timeLeft.load();
   const int32_t turnTimeout = engine.turnTimeout.load();
   const int32_t recordCount = engine.recordCount;
@@ -96,24 +155,16 @@ void runDecision() {
 
   const SearchSquare square = chooseSearchSquare();
   setUpEngineBoard(square);
-
-  {
-    std::lock_guard<std::mutex> lock(engine.stateLock);
-    engine.stopFlag = engine.stopRequested.load() != 0 ? kStopAsked : 0;
+  if (analysisLines >= 1) {
+    runAnalysis(square, analysisLines);
+    return;
   }
-  engine.softStop = 0;
-  engine.startTime = clockMs();
-  startDetachedThread(timerThread);
+
+  startSearchClock();
   const int move =
       rootDecision(decisionReporter, kMaxIterationIndex, kReferenceWidth, kWidthNumerator, kWidthDenominator);
   stopTimerAndWait();
-
-  if (move < 0) {
-    answerNoMove();
-    return;
-  }
-  const int n = square.size;
-  answerMove(square.originX + moveRow(move, n), square.originY + moveColumn(move, n));
+  answerSearchedMove(square, move);
 }
 
 void thinkThread() {

@@ -32,6 +32,7 @@ class EngineProcess {
   EngineProcess& operator=(const EngineProcess&) = delete;
 
   static std::string defaultPath();
+  pid_t pid() const { return pid_; }
 
   void send(const std::string& line);      // writes line + "\n"
   void sendRaw(const std::string& bytes);  // writes bytes as they are

@@ -59,12 +59,19 @@ int lastMoveY() { return cellIndexY(engine.recordMoves[engine.recordCount - 1]);
 }  // namespace
 
 int commandThink(const Args& args) {
-  const ToolArgs parsed = parseToolArgs(args, {"nodes", "time"});
+  const ToolArgs parsed = parseToolArgs(args, {"nodes", "time", "nbest"});
   Limits limits;
   if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
   if (parsed.options.count("time")) limits.turnTimeMs = parseIntOption("time", parsed.options.at("time"));
+  int32_t lines = 0;
+  if (parsed.options.count("nbest")) {
+    lines = parseIntOption("nbest", parsed.options.at("nbest"));
+    if (lines < 1 || lines > kMaxRecordMoves)
+      throw UsageError("--nbest must be 1 to 400, got " + parsed.options.at("nbest"));
+  }
   setUpPosition(parsed.position);
   applyLimits(limits);
+  engine.analysisLines = lines;
   decideHere(protocolReporter(stdout));
   return 0;
 }
