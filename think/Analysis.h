@@ -8,7 +8,7 @@ namespace quenvik {
 
 // Scale of the win-rate curve w = 1 / (1 + exp(-score / s)), fitted by
 // tools/fit-winrate on the engine's own self-play games (see README).
-constexpr double kWinRateScale = 400.0;
+constexpr double kWinRateScale = 15.0;
 
 // Whether the score says the game is decided (a forced five for one side).
 constexpr bool scoreIsDecided(int score) { return score >= kDecidedScore || score <= -kDecidedScore; }

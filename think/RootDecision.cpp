@@ -79,14 +79,73 @@ void clearRootExclusions() {
   engine.rootExcludedCount = 0;
 }
 
-// Own moves of the shortest forced win by fours the threat search finds:
-// the first of its depth limits 1 .. 4 that finds one, else 5.
-int forcedWinLength(int32_t side) {
+// Whether a stone of `side` on the empty cell (a, b) makes five: exactly
+// five under exact five and for Black under Renju, five or more otherwise.
+bool makesFive(int32_t side, int a, int b) {
+  constexpr int kSteps[kDirections][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
   const int n = engine.boardSize;
-  for (int request = 1; request <= 4; ++request) {
-    if (threatSearch(side, request) < n * n) return request;
+  const bool exact = exactFiveOn() || (renjuOn() && side == kBlack);
+  for (const auto& step : kSteps) {
+    int run = 1;
+    for (int sign : {1, -1}) {
+      int ra = a + sign * step[0];
+      int rb = b + sign * step[1];
+      while (ra >= 0 && ra < n && rb >= 0 && rb < n && engine.board[ra][rb] == side) {
+        ++run;
+        ra += sign * step[0];
+        rb += sign * step[1];
+      }
+    }
+    if (exact ? run == 5 : run >= 5) return true;
   }
-  return 5;
+  return false;
+}
+
+// The cell where `side` would make five, or -1; -2 when there are several.
+int onlyFivePoint(int32_t side) {
+  const int n = engine.boardSize;
+  int found = -1;
+  for (int m = 0; m < n * n; ++m) {
+    if (engine.board[moveRow(m, n)][moveColumn(m, n)] != kEmpty || !makesFive(side, moveRow(m, n), moveColumn(m, n)))
+      continue;
+    if (found >= 0) return -2;
+    found = m;
+  }
+  return found;
+}
+
+// Own moves up to and including the five of the forced win by fours that
+// starts with `first`: the line is played out, each attacker move the threat
+// search's, each defender move the block of the one five point (a four that
+// leaves two five points wins on the next move). The board is restored.
+int forcedWinLength(int32_t side, int first) {
+  constexpr int kLongestLine = 12;
+  const int n = engine.boardSize;
+  int placed[2 * kLongestLine];
+  int placedCount = 0;
+  int moves = 0;
+  int move = first;
+  auto place = [&](int m, int32_t colour) {
+    engine.board[moveRow(m, n)][moveColumn(m, n)] = colour;
+    engine.stoneCount = engine.stoneCount + 1;
+    placed[placedCount++] = m;
+  };
+  while (moves < kLongestLine && move >= 0 && move < n * n) {
+    ++moves;
+    if (makesFive(side, moveRow(move, n), moveColumn(move, n))) break;
+    place(move, side);
+    const int block = onlyFivePoint(side);
+    if (block == -2) {
+      ++moves;
+      break;
+    }
+    if (block < 0) break;  // not a four after all: the count so far stands
+    place(block, -side);
+    move = threatSearch(side, kOwnWinRequest);
+  }
+  for (int i = 0; i < placedCount; ++i) engine.board[moveRow(placed[i], n)][moveColumn(placed[i], n)] = kEmpty;
+  engine.stoneCount = engine.stoneCount - placedCount;
+  return moves;
 }
 
 void prepare(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
@@ -213,7 +272,7 @@ RootOutcome forcedWin(const Reporter& reporter, int move, bool blockPerIteration
   RootOutcome outcome{move, kWinScore, 1, true};
   const bool shown = reporter.analysis != nullptr && (!blockPerIteration || detailOn());
   if (!shown) return outcome;
-  const int moves = forcedWinLength(sideToMove());
+  const int moves = forcedWinLength(sideToMove(), move);
   outcome.score = scoreOfWinIn(moves);
   outcome.depth = 2 * moves - 1;
   if (blockPerIteration) reportAnalysis(reporter, outcome, 0, 1);

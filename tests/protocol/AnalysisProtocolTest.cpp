@@ -21,6 +21,7 @@ struct Block {
   int pv = -1;
   int numPv = -1;
   std::string firstMove;
+  std::string eval;
   std::set<std::string> lineMoves;
 };
 
@@ -36,7 +37,9 @@ Block readBlock(EngineSession& engine, const std::string& first, int size) {
   EXPECT_EQ(std::sscanf(first.c_str(), "INFO PV %d", &block.pv), 1) << first;
   EXPECT_EQ(std::sscanf(engine.next().c_str(), "INFO NUMPV %d", &block.numPv), 1);
   EXPECT_TRUE(std::regex_match(engine.next(), std::regex(R"(^INFO DEPTH [1-9]\d*$)")));
-  EXPECT_TRUE(std::regex_match(engine.next(), std::regex(R"(^INFO EVAL (-?\d+|[+-]M[1-9]\d*)$)")));
+  const std::string eval = engine.next();
+  EXPECT_TRUE(std::regex_match(eval, std::regex(R"(^INFO EVAL (-?\d+|[+-]M[1-9]\d*)$)"))) << eval;
+  block.eval = eval.substr(std::min<std::size_t>(eval.size(), 10));
   double winRate = -1;
   EXPECT_EQ(std::sscanf(engine.next().c_str(), "INFO WINRATE %lf", &winRate), 1);
   EXPECT_TRUE(winRate >= 0 && winRate <= 1) << winRate;
@@ -160,6 +163,35 @@ TEST(GuiSession, ReplaysTheGuisCommandSequence) {
   readAnswer(engine, 15);
   engine.send("yxhashclear");
   engine.expectSilence();
+}
+
+// Forced wins as the GUI labels them: a four is a win in one move, an open
+// three with no answer in two.
+TEST(GuiSession, ForcedWinsShowTheirMoveCount) {
+  struct Case {
+    int size;
+    std::vector<std::string> own, opposing;
+    std::string label;
+  };
+  const std::vector<std::string> corners = {"0,0", "14,0", "0,14", "14,14"};
+  const std::vector<Case> cases = {{15, {"7,3", "7,4", "7,5", "7,6"}, corners, "+M1"},
+                                   {15, {"7,4", "7,5", "7,6"}, corners, "+M2"},
+                                   // 6,8 four (6,7 blocks), 10,8 four (9,8 blocks) leaving an open three
+                                   // on column 10: straight four, then five.
+                                   {20,
+                                    {"6,4", "6,5", "6,6", "7,8", "8,8", "10,6", "10,7"},
+                                    {"5,8", "6,3", "0,0", "0,12", "0,19", "19,0", "19,19"},
+                                    "+M4"}};
+  EngineSession engine;
+  engine.send("INFO show_detail 1");
+  for (const Case& c : cases) {
+    engine.start(c.size);
+    engine.board(c.own, c.opposing);
+    std::vector<Block> blocks;
+    readAnswer(engine, c.size, &blocks);
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].eval, c.label);
+  }
 }
 
 TEST(GuiSession, RuleTwoIsRenjuOnlyAfterTheHandshake) {
