@@ -62,17 +62,20 @@ void stopTimerAndWait() {
 
 // Records the move, lets the front end go, then reports it. The record is
 // written before `thinking` falls so the front end never sees a half-made
-// answer.
+// answer; the reporter is copied before, since once `thinking` is down the
+// front end may set up the next decision's.
 void answerMove(int x, int y) {
   engine.recordMoves[engine.recordCount] = cellIndexOf(x, y);
   engine.recordCount = engine.recordCount + 1;
+  const Reporter reporter = decisionReporter;
   engine.thinking = 0;
-  if (decisionReporter.move != nullptr) decisionReporter.move(decisionReporter.context, x, y);
+  if (reporter.move != nullptr) reporter.move(reporter.context, x, y);
 }
 
 void answerNoMove() {
+  const Reporter reporter = decisionReporter;
   engine.thinking = 0;
-  if (decisionReporter.noMove != nullptr) decisionReporter.noMove(decisionReporter.context);
+  if (reporter.noMove != nullptr) reporter.noMove(reporter.context);
 }
 
 void finishDecision() {
