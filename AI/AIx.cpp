@@ -155,6 +155,17 @@ void addThreeDefenceBonus(NodeData& node, int threatCell, int32_t opponent) {
   }
 }
 
+// An N-best search leaves the better root moves out: the table's entry for
+// the root position speaks for the whole move list, so such a root neither
+// reads nor writes it.
+bool rootWithExclusions(bool isRoot) { return isRoot && engine.rootExcludedCount > 0; }
+
+bool excludedAtRoot(bool isRoot, int a, int b) { return rootWithExclusions(isRoot) && engine.rootExcluded[a][b] != 0; }
+
+void reportRootEvent(bool isRoot, RootEventKind kind, int move) {
+  if (isRoot && engine.rootEventHook != nullptr) engine.rootEventHook(engine.rootEventContext, kind, move);
+}
+
 int storePriority(double depth) { return static_cast<int>(10 * engine.recordCount + depth); }
 
 SearchResult result(int score, int move) { return {static_cast<int16_t>(score), static_cast<int16_t>(move)}; }
@@ -170,7 +181,8 @@ struct NodeScan {
 // timer has set. Then the stop itself.
 bool stoppedAtEntry() {
   const int32_t nodeLimit = engine.nodeLimit.load(std::memory_order_relaxed);
-  if (nodeLimit != 0 && engine.nodeCount >= nodeLimit && engine.nodeLimitHit == 0) {
+  // A negative limit, like 0, means none.
+  if (nodeLimit > 0 && engine.nodeCount >= nodeLimit && engine.nodeLimitHit == 0) {
     int32_t running = 0;
     engine.stopFlag.compare_exchange_strong(running, 1);
     engine.nodeLimitHit = 1;
@@ -280,7 +292,7 @@ bool listCandidates(NodeData& node, const NodeScan& scan, bool isRoot, int hashM
   for (int m = 0; m < n * n; ++m) {
     const int a = moveRow(m, n);
     const int b = moveColumn(m, n);
-    if (node.mark[m] == 0 || engine.board[a][b] != kEmpty) continue;
+    if (node.mark[m] == 0 || engine.board[a][b] != kEmpty || excludedAtRoot(isRoot, a, b)) continue;
     int s = node.score[m];
     if (isRoot && engine.rootCandidates[a][b] == 0) s -= kOutsideRootPenalty;
     if (scan.threatCell >= 0) {
@@ -292,7 +304,9 @@ bool listCandidates(NodeData& node, const NodeScan& scan, bool isRoot, int hashM
       node.list[node.count++] = {m, kHashMoveKey};
     } else if (s >= kFivePointScore) {
       const int v = kWinScore - engine.plyIndex;
-      if (!stopRaised()) tableStore(engine.positionKey, v, Exact, static_cast<int>(depth), storePriority(depth), m);
+      if (!stopRaised() && !rootWithExclusions(isRoot)) {
+        tableStore(engine.positionKey, v, Exact, static_cast<int>(depth), storePriority(depth), m);
+      }
       answer = result(v, m);
       return true;
     } else {
@@ -307,6 +321,8 @@ bool listCandidates(NodeData& node, const NodeScan& scan, bool isRoot, int hashM
 // way the deepening has nothing more to do.
 bool rootAnswersAtOnce(SearchResult& answer) {
   if (engine.rootCandidateCount > 1) return false;
+  // Under exclusions the one move left is still searched, for its score.
+  if (engine.rootCandidateCount == 1 && rootWithExclusions(true)) return false;
   engine.rootAnsweredAtOnce = 1;
   if (engine.rootCandidateCount <= 0) {
     answer = result(-kWinScore, -1);
@@ -410,6 +426,7 @@ LoopOutcome searchMoves(NodeData& node, NodeWindow window, int32_t side) {
     const int b = moveColumn(c, n);
     const uint64_t stoneKey = engine.stoneKeys[si][c];
 
+    reportRootEvent(window.isRoot, RootMoveStarted, c);
     engine.plyIndex += 1;
     engine.positionKey ^= stoneKey;
     engine.selDepth = std::max(engine.selDepth, engine.plyIndex);
@@ -438,6 +455,9 @@ LoopOutcome searchMoves(NodeData& node, NodeWindow window, int32_t side) {
       return out;
     }
 
+    reportRootEvent(window.isRoot, RootMoveDone, c);
+    if (m <= -kDecidedScore) reportRootEvent(window.isRoot, RootMoveLoses, c);
+    if (m > alpha) reportRootEvent(window.isRoot, RootMoveBest, c);
     out.best = std::max(out.best, m);
     if (m > alpha) {
       alpha = m;
@@ -456,7 +476,7 @@ LoopOutcome searchMoves(NodeData& node, NodeWindow window, int32_t side) {
 
 // Steps 16 and 17. Decided scores hold for any depth; nothing is stored while
 // a stop is up, so a stopped search never fills the table.
-void storeNodeResult(const LoopOutcome& outcome, double depth, int alpha0, int beta0) {
+void storeNodeResult(const LoopOutcome& outcome, double depth, int alpha0, int beta0, bool isRoot) {
   int bound = outcome.bound;
   int depthBonus = 0;
   const int best = outcome.best;
@@ -464,7 +484,7 @@ void storeNodeResult(const LoopOutcome& outcome, double depth, int alpha0, int b
     bound = Exact;
     depthBonus = kDecidedDepthBonus;
   }
-  if (!stopRaised()) {
+  if (!stopRaised() && !rootWithExclusions(isRoot)) {
     tableStore(engine.positionKey, best, bound, static_cast<int>(depth + depthBonus), storePriority(depth),
                outcome.bestMove);
   }
@@ -488,7 +508,10 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int i
 
   int hashMove = -1;
   SearchResult answer{0, -1};
-  if (probeTable(static_cast<int>(depth), alpha, beta, isRoot != 0, hashMove, answer)) return answer;
+  if (!rootWithExclusions(isRoot != 0) &&
+      probeTable(static_cast<int>(depth), alpha, beta, isRoot != 0, hashMove, answer)) {
+    return answer;
+  }
 
   // Step 6. Mark the pattern history: the node's normal exits take every
   // update after the mark back. The root starts the history afresh.
@@ -527,7 +550,7 @@ SearchResult principalSearch(int width, double depth, int alpha, int beta, int i
   // it searches again.
   if (outcome.aborted) return outcome.abortedResult;
 
-  storeNodeResult(outcome, depth, alpha0, beta0);
+  storeNodeResult(outcome, depth, alpha0, beta0, isRoot != 0);
   undoPatternsTo(patternMark);
   return result(outcome.best, outcome.bestMove);
 }

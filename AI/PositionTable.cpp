@@ -1,5 +1,6 @@
 #include "AI/PositionTable.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -18,10 +19,14 @@ void prepareTable() {
     adviseHugePages(engine.positionTable, kTableBytes);
     engine.tableHugePagesAdvised = 1;
   }
+  const std::size_t buckets = positionTableBuckets();
   if (engine.tableLogCount > kTableLogCapacity) {
-    std::memset(engine.positionTable, 0, kTableBytes);
+    std::memset(engine.positionTable, 0, buckets * sizeof(TableBucket));
   } else {
-    for (uint32_t i = 0; i < engine.tableLogCount; ++i) engine.positionTable[engine.tableLog[i]] = TableBucket{};
+    // Buckets beyond a smaller size were zeroed, pages returned, when it shrank.
+    for (uint32_t i = 0; i < engine.tableLogCount; ++i) {
+      if (engine.tableLog[i] < buckets) engine.positionTable[engine.tableLog[i]] = TableBucket{};
+    }
   }
   engine.tableLogCount = 0;
   engine.tableReady = 1;
@@ -43,9 +48,30 @@ void noteFirstWrite(uint64_t index) {
 
 void clearPositionTable() { engine.tableReady = 0; }
 
+std::size_t tableBucketsFor(int64_t hashSizeKiB, int64_t memoryCapBytes) {
+  int64_t allowedBytes = static_cast<int64_t>(kTableBytes);
+  if (hashSizeKiB > 0) allowedBytes = std::min(allowedBytes, hashSizeKiB * 1024);
+  if (memoryCapBytes > 0) allowedBytes = std::min(allowedBytes, memoryCapBytes - int64_t{kProcessReserveBytes});
+  std::size_t buckets = kTableBuckets;
+  while (buckets > kMinTableBuckets && static_cast<int64_t>(buckets * sizeof(TableBucket)) > allowedBytes) buckets /= 2;
+  return buckets;
+}
+
+void fitPositionTableToCaps() {
+  const std::size_t buckets = tableBucketsFor(engine.hashSizeKiB.load(), engine.memoryCap.load());
+  const std::size_t before = positionTableBuckets();
+  if (buckets == before) return;
+  // The buckets a smaller table no longer uses go back to the system, so the
+  // process shrinks at once.
+  if (buckets < before) zeroLargeBlock(engine.positionTable + buckets, (before - buckets) * sizeof(TableBucket));
+  // Entries sit at key & mask, so a new mask would strand them: start empty.
+  engine.tableIndexMask = buckets - 1;
+  clearPositionTable();
+}
+
 const TableEntry* tableLookup(uint64_t key) {
   settleTable();
-  const TableBucket& bucket = engine.positionTable[key & kTableIndexMask];
+  const TableBucket& bucket = engine.positionTable[key & engine.tableIndexMask];
   if (bucket.slot[0].key == key) return &bucket.slot[0];
   if (bucket.slot[1].key == key) return &bucket.slot[1];
   return nullptr;
@@ -53,7 +79,7 @@ const TableEntry* tableLookup(uint64_t key) {
 
 void tableStore(uint64_t key, int score, int bound, int depth, int priority, int move) {
   settleTable();
-  const uint64_t index = key & kTableIndexMask;
+  const uint64_t index = key & engine.tableIndexMask;
   TableBucket& bucket = engine.positionTable[index];
   const TableEntry& first = bucket.slot[0];
   if (first.bound == EmptySlot) noteFirstWrite(index);

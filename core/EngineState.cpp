@@ -15,6 +15,12 @@ void resetSettingsOf(Settings& settings) {
   settings.nodeLimit = 0;
   settings.exactFive = 0;
   settings.renju = 0;
+  settings.depthLimit = 0;
+  settings.showDetail = 0;
+  settings.hashSizeKiB = 0;
+  settings.memoryCap = 0;
+  settings.ruleTwoIsRenju = 0;
+  settings.analysisLines = 0;
 }
 
 }  // namespace
@@ -22,7 +28,11 @@ void resetSettingsOf(Settings& settings) {
 // Defined out of line and not constexpr on purpose: the object then lives in
 // zero-filled storage and only the settings are written at start-up. A
 // constant-initialised object would put the 256 MiB table into the executable.
-EngineState::EngineState() { resetSettingsOf(*this); }
+EngineState::EngineState() {
+  resetSettingsOf(*this);
+  budgetShare = 1;
+  tableIndexMask = kTableIndexMask;
+}
 
 EngineState engine;
 
@@ -47,6 +57,7 @@ void resetThinkControl() {
   engine.startTime = 0;
   engine.searchAborted = 0;
   engine.stopRequested = 0;
+  engine.budgetShare = 1;
 }
 
 void resetPosition() {
@@ -77,6 +88,10 @@ void resetSearch() {
   engine.nodeLimitHit = 0;
   engine.rootAnsweredAtOnce = 0;
   engine.plyIndex = 0;
+  std::memset(engine.rootExcluded, 0, sizeof engine.rootExcluded);
+  engine.rootExcludedCount = 0;
+  engine.rootEventHook = nullptr;
+  engine.rootEventContext = nullptr;
 }
 
 void resetThreatSearch() {

@@ -23,8 +23,8 @@ namespace quenvik {
 constexpr int kGridWidth = 20;  // every grid is 20 wide, whatever the board size
 constexpr int kMinBoardSize = 5;
 constexpr int kMaxBoardSize = 20;
-constexpr int kMaxRecordMoves = 400;  // 20 x 20
-constexpr int kMaxBoardBlockStones = 226;
+constexpr int kMaxRecordMoves = 400;       // 20 x 20
+constexpr int kMaxBoardBlockStones = 400;  // every stone a 20 x 20 board holds
 
 constexpr int32_t kBlack = 1;   // first player; has forbidden moves under Renju
 constexpr int32_t kWhite = -1;  // second player
@@ -151,14 +151,25 @@ struct alignas(32) TableBucket {
 };
 static_assert(sizeof(TableBucket) == 32);
 
-constexpr std::size_t kTableBuckets = std::size_t{1} << 23;
+constexpr std::size_t kTableBuckets = std::size_t{1} << 23;  // the largest table; memory caps may use fewer
 constexpr uint64_t kTableIndexMask = kTableBuckets - 1;
+constexpr std::size_t kMinTableBuckets = std::size_t{1} << 12;
 constexpr std::size_t kTableBytes = kTableBuckets * sizeof(TableBucket);
 static_assert(kTableBytes == 268435456);
 
 // Buckets a game may fill before clearing the whole table costs less than
 // zeroing them one by one.
 constexpr std::size_t kTableLogCapacity = std::size_t{1} << 19;
+
+// ---------------------------------------------------------------------------
+// Root events: what the principal search reports of its root moves while it
+// runs (a GUI draws them live).
+// ---------------------------------------------------------------------------
+
+enum RootEventKind : int { RootMoveStarted = 0, RootMoveDone = 1, RootMoveBest = 2, RootMoveLoses = 3 };
+
+// Called on the searching thread with the move's MoveNumber.
+using RootEventHook = void (*)(void* context, RootEventKind kind, int move);
 
 // ---------------------------------------------------------------------------
 // Threat search store
@@ -208,6 +219,16 @@ struct Settings {
   std::atomic<int32_t> nodeLimit;
   std::atomic<int32_t> exactFive;
   std::atomic<int32_t> renju;
+  std::atomic<int32_t> depthLimit;   // max_depth: deepest iteration, 0 none
+  std::atomic<int32_t> showDetail;   // show_detail: root events and analysis blocks
+  std::atomic<int32_t> hashSizeKiB;  // hash_size: table cap in KiB, 0 none
+  std::atomic<int32_t> memoryCap;    // max_memory: process cap in bytes, 0 none
+  // Front end only: INFO rule 2 reads as Renju once YXSHOWINFO announced a
+  // GUI that numbers its rules that way.
+  int32_t ruleTwoIsRenju;
+  // Set by the front end before a decision starts: how many best root moves
+  // it reports (YXNBEST); 0 or 1 is an ordinary decision.
+  int32_t analysisLines;
 };
 
 // Game record, in protocol cell codes.
@@ -224,6 +245,9 @@ struct ThinkControl {
   std::atomic<int32_t> stopFlag;  // 0 run, 1 stop asked, 2 timer thread ended
   std::atomic<int32_t> softStop;
   std::atomic<int32_t> timeBudget;
+  // An N-best decision gives each of its N searches this share of the time
+  // budget; 1 otherwise.
+  std::atomic<int32_t> budgetShare;
   std::atomic<int64_t> startTime;
   std::atomic<uint8_t> searchAborted;
   // A YXSTOP that came before the decision reset its stop word: the reset
@@ -244,6 +268,8 @@ struct PositionState {
   int32_t board[kGridWidth][kGridWidth];
   int32_t boardSize;
   int32_t stoneCount;
+  int32_t boardOriginX;  // protocol cell of engine board row 0, column 0
+  int32_t boardOriginY;
 
   // Pattern state of every empty cell (cellStateMap is its board snapshot).
   PatternState patterns;
@@ -271,10 +297,18 @@ struct SearchState {
   // deepening has nothing more to learn.
   int32_t rootAnsweredAtOnce;
   int32_t plyIndex;
+  // Root moves the running search leaves out (N-best: the better ones
+  // already reported); rootExcludedCount 0 means none.
+  int32_t rootExcluded[kGridWidth][kGridWidth];
+  int32_t rootExcludedCount;
+  RootEventHook rootEventHook;  // nullptr: no root events
+  void* rootEventContext;
 
-  // Position hash table: 2^23 buckets of two entries. Kept across the
-  // decisions of a game; only a new game clears it.
+  // Position hash table: up to 2^23 buckets of two entries; a bucket's index
+  // is key & tableIndexMask. Kept across the decisions of a game; only a new
+  // game (or a new size) clears it.
   TableBucket positionTable[kTableBuckets];
+  uint64_t tableIndexMask;
   // Buckets written since the last clear, in order of their first write; a
   // count past the capacity means too many to list. A new game only asks for
   // the clear: the next use of the table does it, so START stays instant.

@@ -1,5 +1,6 @@
 #include "frontend/Protocol.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/EngineState.h"
@@ -106,13 +107,11 @@ void handleBegin(Launch launch) {
   launchDecision(launch);
 }
 
-// Reads the block up to its DONE line. Returns false when the input ends
-// first (the block is abandoned and no decision starts).
-bool handleBoard(std::FILE* input, Launch launch) {
-  if (!gameStarted()) {
-    reply("ERROR No game started.");
-    return true;
-  }
+enum class BlockRead { Done, InputEnded };
+
+// Reads a BOARD or YXBOARD block up to its DONE line into the record; an
+// unusable block answers "ERROR Board error." and leaves the record empty.
+BlockRead readBoardBlock(std::FILE* input) {
   engine.recordCount = 0;
   BlockStone stones[kMaxBoardBlockStones];
   bool taken[kGridWidth * kGridWidth] = {};
@@ -121,7 +120,7 @@ bool handleBoard(std::FILE* input, Launch launch) {
   std::string line;
   for (;;) {
     const LineStatus status = readProtocolLine(input, line, kMaxBlockLine);
-    if (status == LineStatus::End) return false;
+    if (status == LineStatus::End) return BlockRead::InputEnded;
     if (status == LineStatus::TooLong) {
       failed = true;
       continue;
@@ -143,8 +142,67 @@ bool handleBoard(std::FILE* input, Launch launch) {
     recordCount = 0;
   }
   engine.recordCount = recordCount;
+  return BlockRead::Done;
+}
+
+// Reads the block up to its DONE line, then moves. Returns false when the
+// input ends first (the block is abandoned and no decision starts).
+bool handleBoard(std::FILE* input, Launch launch) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return true;
+  }
+  if (readBoardBlock(input) == BlockRead::InputEnded) return false;
   launchDecision(launch);
   return true;
+}
+
+// The same block, but it only sets the position: no decision, no move.
+bool handleYxBoard(std::FILE* input) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return true;
+  }
+  return readBoardBlock(input) == BlockRead::Done;
+}
+
+// FORBID, then xxyy for every point forbidden to Black, then a full stop.
+void handleShowForbid() {
+  int32_t cells[kMaxRecordMoves];
+  const int count = forbiddenPointsOfRecord(cells);
+  std::string text = "FORBID ";
+  char point[24];
+  for (int i = 0; i < count; ++i) {
+    std::snprintf(point, sizeof point, "%02d%02d", cellIndexX(cells[i]), cellIndexY(cells[i]));
+    text += point;
+  }
+  text += '.';
+  reply(text.c_str());
+}
+
+// The GUI's handshake: from now on INFO rule 2 means Renju.
+void handleShowInfo() {
+  engine.ruleTwoIsRenju = 1;
+  reply("MESSAGE INFO MAX_THREAD_NUM 1");
+  emitTo(out, "MESSAGE INFO MAX_HASH_SIZE %d\n", largestTableKiBLog2());
+  std::fflush(out);
+}
+
+// Most root moves one YXNBEST reports: every cell of the largest board.
+constexpr int32_t kMaxAnalysisLines = kMaxRecordMoves;
+
+void handleNBest(const std::string& line, Launch launch) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return;
+  }
+  int32_t lines = 0;
+  if (!parseOneNumber(line, lines) || lines < 1) {
+    reply("ERROR YXNBEST needs a number of moves, 1 or more.");
+    return;
+  }
+  engine.analysisLines = std::min(lines, kMaxAnalysisLines);
+  launchDecision(launch);
 }
 
 void handleInfo(const std::string& line) {
@@ -213,6 +271,16 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
       handleTakeback();
     } else if (word == "RECTSTART") {
       handleRectStart(line);
+    } else if (word == "YXBOARD") {
+      if (!handleYxBoard(input)) break;
+    } else if (word == "YXSHOWFORBID") {
+      handleShowForbid();
+    } else if (word == "YXSHOWINFO") {
+      handleShowInfo();
+    } else if (word == "YXHASHCLEAR") {
+      clearHashTable();
+    } else if (word == "YXNBEST") {
+      handleNBest(line, launch);
     }
   }
   // A decision still running finishes and prints its move before the exit.

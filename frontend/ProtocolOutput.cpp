@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdint>
 
+#include "think/Analysis.h"
+
 namespace quenvik {
 
 namespace {
@@ -53,6 +55,32 @@ void printNoMove(void* context) {
   std::fflush(streamOf(context));
 }
 
+constexpr const char* kRootEventWords[] = {"POS", "DONE", "BEST", "LOSE"};
+
+void printRootEvent(void* context, RootEventKind kind, int x, int y) {
+  emitTo(streamOf(context), "MESSAGE REALTIME %s %d,%d\n", kRootEventWords[kind], x, y);
+  std::fflush(streamOf(context));
+}
+
+// A number, or +Mk / -Mk for a game decided in k moves.
+void printEval(std::FILE* out, int score) {
+  if (!scoreIsDecided(score)) {
+    emitTo(out, "INFO EVAL %d\n", score);
+    return;
+  }
+  emitTo(out, "INFO EVAL %cM%d\n", score > 0 ? '+' : '-', movesToFive(score));
+}
+
+void printAnalysis(void* context, const AnalysisReport& report) {
+  std::FILE* out = streamOf(context);
+  emitTo(out, "INFO PV %d\nINFO NUMPV %d\nINFO DEPTH %d\n", report.pvIndex, report.pvCount, report.depth);
+  printEval(out, report.score);
+  emitTo(out, "INFO WINRATE %.4f\nINFO BESTLINE", winRate(report.score));
+  for (int i = 0; i < report.lineLength; ++i) emitTo(out, " %d,%d", report.lineX[i], report.lineY[i]);
+  emitTo(out, "\nINFO PV DONE\n");
+  std::fflush(out);
+}
+
 }  // namespace
 
 void emitTo(std::FILE* stream, const char* format, ...) {
@@ -72,6 +100,8 @@ Reporter protocolReporter(std::FILE* stream) {
   reporter.fallback = printFallback;
   reporter.move = printMove;
   reporter.noMove = printNoMove;
+  reporter.rootEvent = printRootEvent;
+  reporter.analysis = printAnalysis;
   return reporter;
 }
 

@@ -1,6 +1,7 @@
 #include "frontend/Settings.h"
 
 #include "core/EngineState.h"
+#include "think/Game.h"
 
 namespace quenvik {
 
@@ -8,9 +9,15 @@ namespace {
 
 constexpr int32_t kZeroTurnTimeout = 200;
 constexpr int32_t kZeroMatchTime = 99999999;
-constexpr int32_t kRuleBits = 5;  // 1 exactly five, 4 Renju
+constexpr int32_t kRuleBits = 5;      // 1 exactly five, 4 Renju
+constexpr int32_t kGuiRenjuRule = 2;  // the GUI's own number for Renju
 
-void applyRule(int32_t value) {
+void setRuleFlags(int32_t value) {
+  if (value == kGuiRenjuRule && engine.ruleTwoIsRenju != 0) {
+    engine.exactFive = 0;
+    engine.renju = 1;
+    return;
+  }
   switch (value & kRuleBits) {
     case 0:
       engine.exactFive = 0;
@@ -27,6 +34,15 @@ void applyRule(int32_t value) {
     default:  // both bits: neither rule alone, so nothing changes
       break;
   }
+}
+
+// Table entries hold scores and moves of the old rule (a five that is now an
+// overline, a win that is now forbidden): a changed rule starts them afresh.
+void applyRule(int32_t value) {
+  const int32_t exactFiveBefore = engine.exactFive.load();
+  const int32_t renjuBefore = engine.renju.load();
+  setRuleFlags(value);
+  if (engine.exactFive.load() != exactFiveBefore || engine.renju.load() != renjuBefore) clearHashTable();
 }
 
 }  // namespace
@@ -46,8 +62,17 @@ void applyInfo(std::string_view key, int32_t value) {
     engine.nodeLimit = value;
   } else if (key == "compute_vcf") {
     engine.threatSearchOn = value;
+  } else if (key == "max_depth") {
+    engine.depthLimit = value;
+  } else if (key == "show_detail") {
+    engine.showDetail = value;
+  } else if (key == "hash_size") {
+    engine.hashSizeKiB = value;
+  } else if (key == "max_memory") {
+    engine.memoryCap = value;
   }
-  // max_memory, game_type, evaluate and folder are accepted and unused.
+  // game_type, evaluate, folder, thread_num, pondering, caution_factor,
+  // time_increment and nbestsym are accepted and unused.
 }
 
 }  // namespace quenvik

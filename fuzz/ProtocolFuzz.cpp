@@ -67,7 +67,7 @@ void cappedDecision(const Reporter& reporter) {
   // Values the manager sent below the caps are kept: they are what the
   // budget arithmetic has to survive.
   engine.turnTimeout = std::min(turnTimeout, cap);
-  if (nodeLimit == 0 || nodeLimit > kCappedNodeLimit) engine.nodeLimit = kCappedNodeLimit;
+  if (nodeLimit <= 0 || nodeLimit > kCappedNodeLimit) engine.nodeLimit = kCappedNodeLimit;
   const int32_t recordBefore = engine.recordCount;
   decideHere(reporter);
   engine.turnTimeout = turnTimeout;
@@ -105,8 +105,10 @@ void checkOutput(std::string_view output) {
     output.remove_prefix(end + 1);
     if (isMoveLine(line)) {
       ++moveLines;
+    } else if (startsWith(line, "FORBID ")) {
+      if (line.back() != '.' || (line.size() - 8) % 4 != 0) fail("a FORBID line of unknown form");
     } else if (!startsWith(line, "MESSAGE ") && line != "OK" && !startsWith(line, "ERROR ") &&
-               !startsWith(line, "name=\"Quenvik\"")) {
+               !startsWith(line, "INFO ") && !startsWith(line, "name=\"Quenvik\"")) {
       fail("an output line of unknown form");
     }
   }

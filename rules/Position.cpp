@@ -63,6 +63,8 @@ SearchSquare chooseSearchSquare() {
 void setUpEngineBoard(const SearchSquare& square) {
   const int n = square.size;
   engine.boardSize = n;
+  engine.boardOriginX = square.originX;
+  engine.boardOriginY = square.originY;
   for (int a = 0; a < n; ++a) {
     for (int b = 0; b < n; ++b) engine.board[a][b] = kEmpty;
   }

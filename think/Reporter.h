@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "core/EngineState.h"
+
 namespace quenvik {
 
 // One finished (or stopped) deepening iteration: the depth searched, the best
@@ -29,6 +31,20 @@ struct SearchSummary {
   int score;
 };
 
+// One analysed root move: line pvIndex of pvCount, the depth searched, the
+// score for the side to move, and the expected line from that move on, in
+// protocol coordinates.
+constexpr int kMaxBestLine = 20;
+struct AnalysisReport {
+  int pvIndex;
+  int pvCount;
+  int depth;
+  int score;
+  int lineLength;
+  int lineX[kMaxBestLine];
+  int lineY[kMaxBestLine];
+};
+
 struct Reporter {
   void* context = nullptr;
   void (*expectedTime)(void* context, int32_t budgetMs) = nullptr;
@@ -42,6 +58,12 @@ struct Reporter {
   void (*move)(void* context, int x, int y) = nullptr;
   // The board is full: there is no move to answer.
   void (*noMove)(void* context) = nullptr;
+  // A root move of the running search (only when show_detail asks for it),
+  // in protocol coordinates.
+  void (*rootEvent)(void* context, RootEventKind kind, int x, int y) = nullptr;
+  // An analysed move: after each finished iteration under show_detail, and
+  // one per line of an N-best decision.
+  void (*analysis)(void* context, const AnalysisReport& report) = nullptr;
 };
 
 }  // namespace quenvik

@@ -10,6 +10,7 @@
 #include "rules/Patterns.h"
 #include "rules/Position.h"
 #include "rules/Renju.h"
+#include "think/Analysis.h"
 #include "think/TimeControl.h"
 #include "threat/ThreatSearch.h"
 
@@ -18,6 +19,132 @@ namespace quenvik {
 namespace {
 
 int64_t elapsedSinceSearchStart() { return clockMs() - engine.searchStartTime; }
+
+bool detailOn() { return engine.showDetail.load(std::memory_order_relaxed) != 0; }
+
+// max_depth d allows iterations 0 .. d - 1 (depths 1 .. d).
+int cappedIterationIndex(int maxIterationIndex) {
+  const int32_t limit = engine.depthLimit.load();
+  return limit > 0 ? std::min(maxIterationIndex, limit - 1) : maxIterationIndex;
+}
+
+void forwardRootEvent(void* context, RootEventKind kind, int move) {
+  const Reporter& reporter = *static_cast<const Reporter*>(context);
+  const int n = engine.boardSize;
+  reporter.rootEvent(reporter.context, kind, engine.boardOriginX + moveRow(move, n),
+                     engine.boardOriginY + moveColumn(move, n));
+}
+
+// The principal search reports its root moves while the decision runs, when
+// show_detail asks for them.
+struct RootEventScope {
+  explicit RootEventScope(const Reporter& reporter) {
+    if (!detailOn() || reporter.rootEvent == nullptr) return;
+    engine.rootEventContext = const_cast<Reporter*>(&reporter);
+    engine.rootEventHook = forwardRootEvent;
+  }
+  ~RootEventScope() {
+    engine.rootEventHook = nullptr;
+    engine.rootEventContext = nullptr;
+  }
+  RootEventScope(const RootEventScope&) = delete;
+  RootEventScope& operator=(const RootEventScope&) = delete;
+};
+
+bool listed(const int* moves, int count, int move) { return std::find(moves, moves + count, move) != moves + count; }
+
+// The moves already reported leave the root's candidates, so the root's
+// shortcuts for no or one candidate see what is really left.
+void excludeRootMoves(const int* excluded, int count) {
+  if (count == 0) return;
+  const int n = engine.boardSize;
+  std::memset(engine.rootExcluded, 0, sizeof engine.rootExcluded);
+  for (int i = 0; i < count; ++i) {
+    const int a = moveRow(excluded[i], n);
+    const int b = moveColumn(excluded[i], n);
+    engine.rootExcluded[a][b] = 1;
+    if (engine.rootCandidates[a][b] != 0) {
+      engine.rootCandidates[a][b] = 0;
+      engine.rootCandidateCount = engine.rootCandidateCount - 1;
+    }
+  }
+  engine.rootExcludedCount = count;
+}
+
+void clearRootExclusions() {
+  if (engine.rootExcludedCount == 0) return;
+  std::memset(engine.rootExcluded, 0, sizeof engine.rootExcluded);
+  engine.rootExcludedCount = 0;
+}
+
+// Whether a stone of `side` on the empty cell (a, b) makes five: exactly
+// five under exact five and for Black under Renju, five or more otherwise.
+bool makesFive(int32_t side, int a, int b) {
+  constexpr int kSteps[kDirections][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
+  const int n = engine.boardSize;
+  const bool exact = exactFiveOn() || (renjuOn() && side == kBlack);
+  for (const auto& step : kSteps) {
+    int run = 1;
+    for (int sign : {1, -1}) {
+      int ra = a + sign * step[0];
+      int rb = b + sign * step[1];
+      while (ra >= 0 && ra < n && rb >= 0 && rb < n && engine.board[ra][rb] == side) {
+        ++run;
+        ra += sign * step[0];
+        rb += sign * step[1];
+      }
+    }
+    if (exact ? run == 5 : run >= 5) return true;
+  }
+  return false;
+}
+
+// The cell where `side` would make five, or -1; -2 when there are several.
+int onlyFivePoint(int32_t side) {
+  const int n = engine.boardSize;
+  int found = -1;
+  for (int m = 0; m < n * n; ++m) {
+    if (engine.board[moveRow(m, n)][moveColumn(m, n)] != kEmpty || !makesFive(side, moveRow(m, n), moveColumn(m, n)))
+      continue;
+    if (found >= 0) return -2;
+    found = m;
+  }
+  return found;
+}
+
+// Own moves up to and including the five of the forced win by fours that
+// starts with `first`: the line is played out, each attacker move the threat
+// search's, each defender move the block of the one five point (a four that
+// leaves two five points wins on the next move). The board is restored.
+int forcedWinLength(int32_t side, int first) {
+  constexpr int kLongestLine = 12;
+  const int n = engine.boardSize;
+  int placed[2 * kLongestLine];
+  int placedCount = 0;
+  int moves = 0;
+  int move = first;
+  auto place = [&](int m, int32_t colour) {
+    engine.board[moveRow(m, n)][moveColumn(m, n)] = colour;
+    engine.stoneCount = engine.stoneCount + 1;
+    placed[placedCount++] = m;
+  };
+  while (moves < kLongestLine && move >= 0 && move < n * n) {
+    ++moves;
+    if (makesFive(side, moveRow(move, n), moveColumn(move, n))) break;
+    place(move, side);
+    const int block = onlyFivePoint(side);
+    if (block == -2) {
+      ++moves;
+      break;
+    }
+    if (block < 0) break;  // not a four after all: the count so far stands
+    place(block, -side);
+    move = threatSearch(side, kOwnWinDepthLimit);
+  }
+  for (int i = 0; i < placedCount; ++i) engine.board[moveRow(placed[i], n)][moveColumn(placed[i], n)] = kEmpty;
+  engine.stoneCount = engine.stoneCount - placedCount;
+  return moves;
+}
 
 void prepare(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
              int widthDenominator) {
@@ -29,7 +156,7 @@ void prepare(const Reporter& reporter, int maxIterationIndex, int referenceWidth
   if (reporter.expectedTime != nullptr) reporter.expectedTime(reporter.context, budget);
   engine.nodeCount = 0;
   engine.searchStartTime = clockMs();
-  engine.maxDepth = maxIterationIndex;
+  engine.maxDepth = cappedIterationIndex(maxIterationIndex);
   engine.referenceWidth = referenceWidth;
   engine.widthNumerator = widthNumerator;
   engine.widthDenominator = widthDenominator;
@@ -96,8 +223,8 @@ void reportSummary(const Reporter& reporter, int completedIndex, int reachedSelD
 bool decided(int score) { return score >= kDecidedScore || score <= -kDecidedScore; }
 
 // Iterative deepening over the root candidates, widening the time budget
-// while the best move keeps changing.
-void deepen(const Reporter& reporter) {
+// while the best move keeps changing. Returns the deepest finished depth.
+int deepen(const Reporter& reporter, bool blockPerIteration) {
   engine.bestScore = 0;
   engine.bestMove = -1;
   IterationResult current{0, 0};
@@ -124,36 +251,73 @@ void deepen(const Reporter& reporter) {
     if (iterationLineDue(d, engine.nodeCount)) reportIteration(reporter, d);
 
     if (engine.searchAborted.load() != 0 || engine.rootAnsweredAtOnce != 0) break;
+    if (blockPerIteration && detailOn() && engine.bestMove != -1) {
+      reportAnalysis(reporter, {engine.bestMove, engine.bestScore, d + 1, true}, 0, 1);
+    }
     completedIndex = std::max(completedIndex, d);
     reachedSelDepth = std::max(reachedSelDepth, engine.selDepth);
     ++d;
     if (decided(engine.bestScore) || engine.softStop.load() != 0) break;
   }
   reportSummary(reporter, completedIndex, reachedSelDepth);
+  return completedIndex + 1;
+}
+
+// A forced win by fours, found before any principal search. Its length is
+// worked out only when an analysis block will show it.
+RootOutcome forcedWin(const Reporter& reporter, int move, bool blockPerIteration) {
+  if (reporter.forcedWin != nullptr) reporter.forcedWin(reporter.context);
+  if (engine.rootEventHook != nullptr) engine.rootEventHook(engine.rootEventContext, RootMoveBest, move);
+  RootOutcome outcome{move, kWinScore, 1, true};
+  const bool shown = reporter.analysis != nullptr && (!blockPerIteration || detailOn());
+  if (!shown) return outcome;
+  const int moves = forcedWinLength(sideToMove(), move);
+  outcome.score = scoreOfWinIn(moves);
+  outcome.depth = 2 * moves - 1;
+  if (blockPerIteration) reportAnalysis(reporter, outcome, 0, 1);
+  return outcome;
 }
 
 }  // namespace
 
-int rootDecision(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
-                 int widthDenominator) {
-  prepare(reporter, maxIterationIndex, referenceWidth, widthNumerator, widthDenominator);
-  if (engine.stoneCount <= 0) return fallbackMove();
+RootOutcome decideRootMove(const Reporter& reporter, const RootLimits& limits, const int* excluded, int excludedCount,
+                           bool blockPerIteration) {
+  prepare(reporter, limits.maxIterationIndex, limits.referenceWidth, limits.widthNumerator, limits.widthDenominator);
+  if (engine.stoneCount <= 0) return {fallbackMove(), 0, 0, false};
+  const RootEventScope events(reporter);
 
   const int n = engine.boardSize;
   const int32_t side = sideToMove();
   const int ownWin = threatSearch(side, kOwnWinDepthLimit);
-  if (ownWin < n * n) {
-    if (reporter.forcedWin != nullptr) reporter.forcedWin(reporter.context);
-    return ownWin;
-  }
+  if (ownWin < n * n && !listed(excluded, excludedCount, ownWin)) return forcedWin(reporter, ownWin, blockPerIteration);
 
   const int opponentWin = threatSearch(-side, kOpponentWinDepthLimit);
   screenRootCandidates(side, opponentWin < n * n);
+  excludeRootMoves(excluded, excludedCount);
 
-  deepen(reporter);
-  if (engine.bestMove != -1) return engine.bestMove;
+  const int depth = deepen(reporter, blockPerIteration);
+  clearRootExclusions();
+  if (engine.bestMove != -1) return {engine.bestMove, engine.bestScore, depth, true};
+  if (excludedCount > 0) return {-1, engine.bestScore, depth, false};
   if (reporter.fallback != nullptr) reporter.fallback(reporter.context);
-  return fallbackMove();
+  return {fallbackMove(), engine.bestScore, depth, false};
+}
+
+int rootDecision(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
+                 int widthDenominator) {
+  const RootLimits limits{maxIterationIndex, referenceWidth, widthNumerator, widthDenominator};
+  return decideRootMove(reporter, limits, nullptr, 0, true).move;
+}
+
+void reportAnalysis(const Reporter& reporter, const RootOutcome& outcome, int pvIndex, int pvCount) {
+  if (reporter.analysis == nullptr || outcome.move < 0) return;
+  AnalysisReport report{};
+  report.pvIndex = pvIndex;
+  report.pvCount = pvCount;
+  report.depth = outcome.depth;
+  report.score = outcome.score;
+  report.lineLength = bestLineFrom(outcome.move, report.lineX, report.lineY);
+  reporter.analysis(reporter.context, report);
 }
 
 }  // namespace quenvik

@@ -1,9 +1,11 @@
 #include "think/ThinkThread.h"
 
+#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <thread>
 
+#include "AI/PositionTable.h"
 #include "core/EngineState.h"
 #include "core/Platform.h"
 #include "rules/Position.h"
@@ -16,6 +18,7 @@ namespace {
 
 constexpr int32_t kStopAsked = 1;
 constexpr int32_t kTimerEnded = 2;
+constexpr RootLimits kDecisionLimits{kMaxIterationIndex, kRootWidth, kWidthNumerator, kWidthDenominator};
 
 // Whoever asked for the running decision; set before its thread starts and
 // not changed while it runs.
@@ -56,18 +59,21 @@ void stopTimerAndWait() {
 
 // Records the move, lets the front end go, then reports it. The record is
 // written before `thinking` falls so the front end never sees a half-made
-// answer.
+// answer; the reporter is copied before, since once `thinking` is down the
+// front end may set up the next decision's.
 void answerMove(int x, int y) {
   assert(engine.recordCount < kMaxRecordMoves);
   engine.recordMoves[engine.recordCount] = cellIndexOf(x, y);
   engine.recordCount = engine.recordCount + 1;
+  const Reporter reporter = decisionReporter;
   engine.thinking = 0;
-  if (decisionReporter.move != nullptr) decisionReporter.move(decisionReporter.context, x, y);
+  if (reporter.move != nullptr) reporter.move(reporter.context, x, y);
 }
 
 void answerNoMove() {
+  const Reporter reporter = decisionReporter;
   engine.thinking = 0;
-  if (decisionReporter.noMove != nullptr) decisionReporter.noMove(decisionReporter.context);
+  if (reporter.noMove != nullptr) reporter.noMove(reporter.context);
 }
 
 void finishDecision() {
@@ -75,8 +81,64 @@ void finishDecision() {
   wakeWaiters(engine.activeThinkThreads);
 }
 
+// Arms the stop words and the timer for one search of the decision.
+void startSearchClock() {
+  {
+    std::lock_guard<std::mutex> lock(engine.stateLock);
+    engine.stopFlag = engine.stopRequested.load() != 0 ? kStopAsked : 0;
+  }
+  engine.softStop = 0;
+  engine.startTime = clockMs();
+  startDetachedThread(timerThread);
+}
+
+void answerSearchedMove(const SearchSquare& square, int move) {
+  if (move < 0) {
+    answerNoMove();
+    return;
+  }
+  const int n = square.size;
+  answerMove(square.originX + moveRow(move, n), square.originY + moveColumn(move, n));
+}
+
+// N-best: the decision's stages once per line, the k-th with the k - 1
+// better moves left out at the root. Each search has its own timer and gets
+// 1/lines of the time budget and of the node limit; YXSTOP ends the search
+// in progress and the lines after it. The best move is the answer.
+void runAnalysis(const SearchSquare& square, int requestedLines) {
+  const int n = square.size;
+  const int lines = std::max(1, std::min(requestedLines, n * n - engine.stoneCount));
+  const int32_t nodeLimit = engine.nodeLimit.load();
+  engine.budgetShare = lines;
+  engine.timeBudget = currentTimeBudget(kStableBudgetDivisor);
+  if (nodeLimit > 0) engine.nodeLimit = std::max(1, nodeLimit / lines);
+
+  int found[kMaxRecordMoves];
+  int foundCount = 0;
+  int answer = -1;
+  for (int k = 0; k < lines; ++k) {
+    if (k > 0 && engine.stopRequested.load() != 0) break;
+    Reporter reporter = decisionReporter;
+    if (k > 0) reporter.expectedTime = nullptr;  // one budget line for the whole decision
+    startSearchClock();
+    const RootOutcome outcome = decideRootMove(reporter, kDecisionLimits, found, foundCount, false);
+    stopTimerAndWait();
+    if (k == 0) answer = outcome.move;
+    if (!outcome.searched) break;
+    found[foundCount++] = outcome.move;
+    reportAnalysis(decisionReporter, outcome, k, lines);
+  }
+  engine.nodeLimit = nodeLimit;
+  engine.budgetShare = 1;
+  answerSearchedMove(square, answer);
+}
+
 void runDecision() {
   seedRandom(kThinkThreadSeed);
+  // The table takes the size the memory settings allow before any search.
+  fitPositionTableToCaps();
+  const int analysisLines = engine.analysisLines;
+  engine.analysisLines = 0;
   const int32_t timeLeft = engine.timeLeft.load();
   const int32_t turnTimeout = engine.turnTimeout.load();
   const int32_t recordCount = engine.recordCount;
@@ -94,23 +156,15 @@ void runDecision() {
 
   const SearchSquare square = chooseSearchSquare();
   setUpEngineBoard(square);
-
-  {
-    std::lock_guard<std::mutex> lock(engine.stateLock);
-    engine.stopFlag = engine.stopRequested.load() != 0 ? kStopAsked : 0;
-  }
-  engine.softStop = 0;
-  engine.startTime = clockMs();
-  startDetachedThread(timerThread);
-  const int move = rootDecision(decisionReporter, kMaxIterationIndex, kRootWidth, kWidthNumerator, kWidthDenominator);
-  stopTimerAndWait();
-
-  if (move < 0) {
-    answerNoMove();
+  if (analysisLines >= 1) {
+    runAnalysis(square, analysisLines);
     return;
   }
-  const int n = square.size;
-  answerMove(square.originX + moveRow(move, n), square.originY + moveColumn(move, n));
+
+  startSearchClock();
+  const int move = rootDecision(decisionReporter, kMaxIterationIndex, kRootWidth, kWidthNumerator, kWidthDenominator);
+  stopTimerAndWait();
+  answerSearchedMove(square, move);
 }
 
 void thinkThread() {

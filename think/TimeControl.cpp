@@ -25,7 +25,8 @@ bool bestMoveStable(IterationResult previous, IterationResult current, Iteration
 }
 
 int32_t currentTimeBudget(int32_t divisor) {
-  return timeBudgetFor(engine.timeLeft.load(), engine.turnTimeout.load(), divisor);
+  const int32_t budget = timeBudgetFor(engine.timeLeft.load(), engine.turnTimeout.load(), divisor);
+  return budget / std::max(1, engine.budgetShare.load());
 }
 
 bool softLimitReached(int64_t elapsedMs, int32_t budgetMs) { return elapsedMs >= budgetMs / 3; }

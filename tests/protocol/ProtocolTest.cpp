@@ -2,6 +2,7 @@
 // through its standard input and output.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -263,15 +264,23 @@ TEST(ProtocolBoard, FailedBlocksAnswerBoardErrorThenTheCentre) {
   }
 }
 
-TEST(ProtocolBoard, MoreThan226StonesFail) {
+TEST(ProtocolBoard, LongGamesFitButNotMoreStonesThanTheBoardHolds) {
   Engine engine;
   engine.start(20);
   engine.send("BOARD");
   for (int i = 0; i < 228; ++i)
     engine.send(std::to_string(i % 20) + "," + std::to_string(i / 20) + "," + (i % 2 ? "2" : "1"));
   engine.send("DONE");
+  int x = -1, y = -1;
+  ASSERT_EQ(std::sscanf(engine.move().c_str(), "%d,%d", &x, &y), 2);
+  EXPECT_GE(x + 20 * y, 228);  // on a free cell
+  engine.start(5);
+  engine.send("BOARD");
+  for (int i = 0; i < 26; ++i)
+    engine.send(std::to_string(i % 5) + "," + std::to_string(i / 5 % 5) + "," + (i % 2 ? "2" : "1"));
+  engine.send("DONE");
   EXPECT_EQ(engine.next(), "ERROR Board error.");
-  EXPECT_EQ(engine.next(), "10,10");
+  EXPECT_EQ(engine.next(), "2,2");
 }
 
 TEST(ProtocolBoard, EmptyBlockOpensTheGame) {

@@ -1,7 +1,8 @@
 // The stress referee: two engines play many short games against each other
 // while the referee sends what managers, GUIs and people send: random board
 // sizes, rules and time settings, stops at random instants, takebacks,
-// restarts, BOARD resumptions and junk. It checks that every request is
+// restarts, BOARD and YXBOARD resumptions, N-best analyses, memory caps and
+// junk. It checks that every request is
 // answered by exactly one legal move line in time (on the board, on an
 // empty cell, and for Black under Renju not on a forbidden point while an
 // allowed one is left), that END ends the engine with status 0, and that no
@@ -56,6 +57,7 @@ struct Stats {
   int requests = 0;
   int stops = 0;
   int boardBlocks = 0;
+  int nbestRequests = 0;
   int refusedBlocks = 0;
   int takebacks = 0;
   int restarts = 0;
@@ -205,7 +207,11 @@ struct Match {
     static const int kStatic[] = {1, 0, 1, 0, -1, 3, 2};
     if (rng.chance(70)) sendInfo(player, "static", kStatic[rng.uniform(0, 6)]);
     if (rng.chance(30)) sendInfo(player, "compute_vcf", rng.chance(50) ? 0 : 1);
-    if (rng.chance(20)) sendInfo(player, "max_memory", rng.chance(50) ? 0 : 83886080);
+    static const int kMemoryCaps[] = {0, 83886080, 64000000, 33554432, 367001600};
+    if (rng.chance(20)) sendInfo(player, "max_memory", kMemoryCaps[rng.uniform(0, 4)]);
+    if (rng.chance(10)) sendInfo(player, "hash_size", rng.chance(50) ? 0 : rng.uniform(1, 300000));
+    if (rng.chance(10)) sendInfo(player, "max_depth", rng.uniform(-1, 6));
+    if (rng.chance(10)) sendInfo(player, "show_detail", rng.uniform(0, 3));
     if (rng.chance(10)) send(player, "INFO folder /tmp/quenvik stress");
     if (rng.chance(10)) sendInfo(player, "game_type", 1);
   }
@@ -321,6 +327,13 @@ struct Match {
     request.lines = boardBlock(stones);
     request.engineRecord = recordFromBlock(stones);
     ++stats.boardBlocks;
+    if (rng.chance(30)) {
+      // The GUI's analysis: the position set without a move, then the best
+      // few moves analysed and the best played.
+      request.lines.front() = rng.chance(50) ? "YXBOARD" : "yxboard";
+      request.lines.push_back((rng.chance(50) ? "YXNBEST " : "yxnbest ") + std::to_string(rng.uniform(1, 4)));
+      ++stats.nbestRequests;
+    }
     return request;
   }
 
@@ -373,7 +386,7 @@ struct Match {
         boardErrorSeen = true;
         continue;
       }
-      if (startsWith(*line, "MESSAGE ")) continue;
+      if (startsWith(*line, "MESSAGE ") || startsWith(*line, "INFO ")) continue;
       if (junkSent && startsWith(*line, "ERROR ")) continue;
       moveLine = *line;
       break;
@@ -522,8 +535,8 @@ Options parseOptions(int argc, char** argv) {
       } else if (name == "--hang-ms") {
         options.hangMs = std::stoi(value);
       } else if (name == "--max-plies") {
-        // A BOARD block holds at most 226 stones; games stay below that.
-        options.maxPlies = std::clamp(std::stoi(value), 4, 200);
+        // A BOARD block holds at most 400 stones; games stay below that.
+        options.maxPlies = std::clamp(std::stoi(value), 4, 399);
       } else if (name == "--engine") {
         options.engine = value;
       } else if (name == "--engine-a") {
@@ -575,11 +588,11 @@ int main(int argc, char** argv) {
     }
   }
   std::printf(
-      "stress: %d games, %d move requests (%d with YXSTOP, %d BOARD blocks, %d refused blocks, %d END while "
-      "thinking), %d takebacks, %d restarts, %d junk bursts, %d setting changes; latest reply %lld ms past its "
-      "budget\n",
-      stats.games, stats.requests, stats.stops, stats.boardBlocks, stats.refusedBlocks, stats.endsWhileThinking,
-      stats.takebacks, stats.restarts, stats.junkLines, stats.settingChanges,
+      "stress: %d games, %d move requests (%d with YXSTOP, %d BOARD blocks, %d of them YXBOARD + YXNBEST, %d "
+      "refused blocks, %d END while thinking), %d takebacks, %d restarts, %d junk bursts, %d setting changes; "
+      "latest reply %lld ms past its budget\n",
+      stats.games, stats.requests, stats.stops, stats.boardBlocks, stats.nbestRequests, stats.refusedBlocks,
+      stats.endsWhileThinking, stats.takebacks, stats.restarts, stats.junkLines, stats.settingChanges,
       static_cast<long long>(stats.latestOverBudgetMs));
   std::printf("%d passed, 0 failed\n", stats.games);
   return 0;

@@ -50,6 +50,8 @@ class EngineProcess {
   EngineProcess(const EngineProcess&) = delete;
   EngineProcess& operator=(const EngineProcess&) = delete;
 
+  pid_t pid() const { return pid_; }
+
   void send(const std::string& line);      // writes line + "\n"
   void sendRaw(const std::string& bytes);  // writes bytes as they are
   // Next line of standard output without its line feed; nullopt at end of
@@ -62,7 +64,6 @@ class EngineProcess {
   // Waits for the process to end; its exit status, or 128 + signal, or -1
   // when it is still running after timeoutMs (it is then killed).
   int waitExit(int timeoutMs = 60000);
-  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

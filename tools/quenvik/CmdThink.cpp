@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/EngineState.h"
 #include "tools/quenvik/Commands.h"
 #include "tools/quenvik/Decide.h"
 #include "tools/quenvik/ToolArgs.h"
@@ -52,10 +53,15 @@ uint32_t hashMoves(const std::string& moves) {
 }  // namespace
 
 int commandThink(const Args& args) {
-  const ToolArgs parsed = parseToolArgs(args, {"nodes", "time"});
+  const ToolArgs parsed = parseToolArgs(args, {"nodes", "time", "nbest"});
   DecisionLimits limits;
   if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
   if (parsed.options.count("time")) limits.turnTimeMs = parseIntOption("time", parsed.options.at("time"));
+  if (parsed.options.count("nbest")) {
+    limits.nbest = parseIntOption("nbest", parsed.options.at("nbest"));
+    if (limits.nbest < 1 || limits.nbest > kMaxRecordMoves)
+      throw UsageError("--nbest must be 1 to 400, got " + parsed.options.at("nbest"));
+  }
   decideOn(parsed.position, limits, DecisionLines::Print);
   return 0;
 }

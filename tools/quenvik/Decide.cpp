@@ -14,10 +14,12 @@ namespace {
 void applyLimits(const DecisionLimits& limits) {
   engine.nodeLimit = limits.nodes;
   if (limits.turnTimeMs != 0) engine.turnTimeout = limits.turnTimeMs;
+  engine.analysisLines = limits.nbest;
 }
 
 // What the tool keeps of a decision's reports, with the protocol's own
-// lines passed on when they are to be printed.
+// lines passed on when they are to be printed. Every callback of the
+// reporter is passed on.
 struct Listener {
   Reporter printer;  // empty callbacks unless the lines are printed
   bool forcedWin = false;
@@ -58,6 +60,12 @@ Reporter listeningReporter(Listener& listener) {
     pass(listener.printer.move, listener.printer, x, y);
   };
   reporter.noMove = [](void* c) { pass(listenerOf(c).printer.noMove, listenerOf(c).printer); };
+  reporter.rootEvent = [](void* c, RootEventKind kind, int x, int y) {
+    pass(listenerOf(c).printer.rootEvent, listenerOf(c).printer, kind, x, y);
+  };
+  reporter.analysis = [](void* c, const AnalysisReport& r) {
+    pass<const AnalysisReport&>(listenerOf(c).printer.analysis, listenerOf(c).printer, r);
+  };
   return reporter;
 }
 

@@ -11,6 +11,7 @@ namespace quenvik::tool {
 struct DecisionLimits {
   int32_t nodes = 0;       // 0: none
   int32_t turnTimeMs = 0;  // 0: the engine's start value
+  int32_t nbest = 0;       // N best root moves analysed (YXNBEST); 0: an ordinary decision
 };
 
 // Whether the decision's protocol lines are printed on standard output.
