@@ -13,7 +13,9 @@ namespace {
 constexpr int32_t kForbiddenScore = -100000;
 constexpr int kMaxCells = kGridWidth * kGridWidth;
 
-// What one colour's four pattern codes hold, by the groups the score weighs.
+// What one colour's four pattern codes hold, by the groups the score weighs:
+// the shared counts of threes, fours, fives and overlines, and the weaker
+// classes only this score tells apart.
 struct LineCounts {
   int oneOpen = 0;
   int twoClosed = 0;
@@ -26,8 +28,13 @@ struct LineCounts {
   int overlines = 0;
 };
 
-LineCounts countLines(const int32_t* codes) {
+LineCounts countScoredLines(const int32_t* codes) {
+  const CellCounts shared = countLines(codes);
   LineCounts counts;
+  counts.threeOpen = shared.openThrees;
+  counts.fours = shared.fours;
+  counts.fives = shared.fives;
+  counts.overlines = shared.overlines;
   for (int d = 0; d < kDirections; ++d) {
     switch (patternClassOf(codes[d])) {
       case OneOpen:
@@ -44,22 +51,8 @@ LineCounts countLines(const int32_t* codes) {
       case ThreeClosed:
         ++counts.threeClosed;
         break;
-      case ThreeOpenSingle:
-      case ThreeOpenDouble:
-        ++counts.threeOpen;
-        break;
-      case Four:
-        counts.fours += patternCountOf(codes[d]);
-        break;
       case FourOpen:
-        ++counts.fours;
         ++counts.fourOpen;
-        break;
-      case Five:
-        ++counts.fives;
-        break;
-      case Overline:
-        ++counts.overlines;
         break;
       default:
         break;
@@ -78,22 +71,28 @@ int32_t attackValue(const LineCounts& own) {
 }
 
 bool forbiddenForBlack(int a, int b, const LineCounts& own) {
-  if (own.fours >= 2 || own.overlines > 0) return true;
-  if (own.threeOpen < 2) return false;
-  LineViews views;
-  buildLineViews(views);
-  return forbiddenKind(views, a, b) != Allowed;
+  switch (blackVerdictFromCounts(own.fives, own.fours, own.overlines, own.threeOpen)) {
+    case BlackVerdict::Forbidden:
+      return true;
+    case BlackVerdict::NeedsFullTest: {
+      LineViews views;
+      buildLineViews(views);
+      return forbiddenKind(views, a, b) != Allowed;
+    }
+    default:
+      return false;
+  }
 }
 
 }  // namespace
 
 int32_t scoreCell(int a, int b, int32_t colour) {
   const int own = colourIndex(colour);
-  const LineCounts mine = countLines(engine.patterns.patternCodes[own][a][b]);
-  const LineCounts theirs = countLines(engine.patterns.patternCodes[1 - own][a][b]);
+  const LineCounts mine = countScoredLines(engine.patterns.patternCodes[own][a][b]);
+  const LineCounts theirs = countScoredLines(engine.patterns.patternCodes[1 - own][a][b]);
 
   int32_t attack = attackValue(mine);
-  if (renjuOn() && colour == kBlack && mine.fives == 0 && forbiddenForBlack(a, b, mine)) attack = kForbiddenScore;
+  if (renjuOn() && colour == kBlack && forbiddenForBlack(a, b, mine)) attack = kForbiddenScore;
 
   int32_t score = 5 * (attack + theirs.twoOpen + theirs.threeClosed + 6 * theirs.threeOpen + 11 * theirs.fours +
                        3000 * theirs.fourOpen + 50000 * theirs.fives + (theirs.threeOpen >= 2 ? 15 : 0) +

@@ -114,15 +114,6 @@ int32_t codeBetween(const SideView& left, const SideView& right, int half) {
   return patternTableCode(half, patternIndex(left.length, right.length, w));
 }
 
-struct CellCounts {
-  int32_t rank;
-  int32_t level;
-  int openThrees;
-  int fours;
-  int fives;
-  int overlines;
-};
-
 // What one direction's pattern code adds to its cell's summary. The counts
 // are packed a byte each, so four directions add up in one sum.
 struct LineSummary {
@@ -184,28 +175,6 @@ constexpr auto kLineSummaries = makeLineSummaries();
 
 int countField(uint32_t counts, int shift) { return static_cast<int>((counts >> shift) & 0xFF); }
 
-CellCounts countCell(const int32_t* codes) {
-  int best = 0;
-  int second = 0;
-  int level = 0;
-  uint32_t counts = 0;
-  for (int d = 0; d < kDirections; ++d) {
-    const LineSummary& line = kLineSummaries[summaryIndex(codes[d])];
-    const int key = line.key;
-    if (key > best) {
-      second = best;
-      best = key;
-    } else if (key > second) {
-      second = key;
-    }
-    level = std::max<int>(level, line.level);
-    counts += line.counts;
-  }
-  return {pairRankTable[best][second],         level,
-          countField(counts, kOpenThreeShift), countField(counts, kFourShift),
-          countField(counts, kFiveShift),      countField(counts, kOverlineShift)};
-}
-
 // A LineViews of the current board, built only when a cell first needs the
 // full forbidden test; the board does not change while the state is updated.
 struct LazyViews {
@@ -223,26 +192,33 @@ struct LazyViews {
 
 void summarizeCellWith(int a, int b, LazyViews& views) {
   PatternState& state = engine.patterns;
-  const CellCounts black = countCell(state.patternCodes[0][a][b]);
+  const CellCounts black = countLines(state.patternCodes[0][a][b]);
   int32_t blackRank = black.rank;
   int32_t blackLevel = black.level;
-  if (renjuOn() && black.fives == 0) {
-    if (black.fours >= 2 || black.overlines > 0) {
+  if (renjuOn()) {
+    bool forbidden = false;
+    switch (blackVerdictFromCounts(black.fives, black.fours, black.overlines, black.openThrees)) {
+      case BlackVerdict::Forbidden:
+        forbidden = true;
+        break;
+      case BlackVerdict::NeedsFullTest:
+        // The answer can change with stones beyond the radius: test it again
+        // at the next update.
+        engine.forbiddenCheckList.push_back(a + kGridWidth * b);
+        forbidden = forbiddenKind(views.get(), a, b) != Allowed;
+        break;
+      case BlackVerdict::Allowed:
+        break;
+    }
+    if (forbidden) {
       blackRank = 0;
       blackLevel = 0;
-    } else if (black.openThrees >= 2) {
-      // Whether both threes are real depends on stones beyond the radius.
-      engine.forbiddenCheckList.push_back(a + kGridWidth * b);
-      if (forbiddenKind(views.get(), a, b) != Allowed) {
-        blackRank = 0;
-        blackLevel = 0;
-      }
     }
   }
   state.cellRank[0][a][b] = blackRank;
   state.cellLevel[0][a][b] = blackLevel;
 
-  const CellCounts white = countCell(state.patternCodes[1][a][b]);
+  const CellCounts white = countLines(state.patternCodes[1][a][b]);
   state.cellRank[1][a][b] = white.rank;
   state.cellLevel[1][a][b] = white.level;
 }
@@ -291,6 +267,28 @@ struct MarkedBox {
 };
 
 }  // namespace
+
+CellCounts countLines(const int32_t* codes) {
+  int best = 0;
+  int second = 0;
+  int level = 0;
+  uint32_t counts = 0;
+  for (int d = 0; d < kDirections; ++d) {
+    const LineSummary& line = kLineSummaries[summaryIndex(codes[d])];
+    const int key = line.key;
+    if (key > best) {
+      second = best;
+      best = key;
+    } else if (key > second) {
+      second = key;
+    }
+    level = std::max<int>(level, line.level);
+    counts += line.counts;
+  }
+  return {pairRankTable[best][second],         level,
+          countField(counts, kOpenThreeShift), countField(counts, kFourShift),
+          countField(counts, kFiveShift),      countField(counts, kOverlineShift)};
+}
 
 int32_t classifyLine(const int32_t* line, int position) {
   const int32_t* stone = line + position + 2;

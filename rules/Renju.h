@@ -39,6 +39,17 @@ int32_t lineThree(const int32_t* line, int p);
 bool makesFiveAt(LineViews& views, int a, int b);  // with a Black stone on an empty cell
 int countRealThreesAt(LineViews& views, int a, int b);
 
+// What a Black cell's line counts already say under Renju, before any full
+// test: a double four or an overline without a five is forbidden outright,
+// two open threes need the full test (whether both are real depends on
+// stones further away), anything else is allowed.
+enum class BlackVerdict { Allowed, Forbidden, NeedsFullTest };
+constexpr BlackVerdict blackVerdictFromCounts(int fives, int fours, int overlines, int openThrees) {
+  if (fives > 0) return BlackVerdict::Allowed;
+  if (fours >= 2 || overlines > 0) return BlackVerdict::Forbidden;
+  return openThrees >= 2 ? BlackVerdict::NeedsFullTest : BlackVerdict::Allowed;
+}
+
 // Whether a Black stone on (a, b) of views is forbidden, and of which kind.
 // The cell may be empty or already hold the Black stone; Allowed when Renju is
 // off, the cell holds White, or the stone makes exactly five.
