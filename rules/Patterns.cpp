@@ -323,8 +323,8 @@ void updateDirection(int a, int b, int d) {
   const Reach reach = reachOf(d, a, b, n);
   const int rightCode = sideCode(cell, kBoardStep[d], reach.forward);
   const int leftCode = sideCode(cell, -kBoardStep[d], reach.backward);
-  const int blackHalf = (exactFiveOn() || renjuOn()) ? kExactHalf : kFreeHalf;
-  const int whiteHalf = exactFiveOn() ? kExactHalf : kFreeHalf;
+  const int blackHalf = exactFiveFor(kBlack) ? kExactHalf : kFreeHalf;
+  const int whiteHalf = exactFiveFor(kWhite) ? kExactHalf : kFreeHalf;
   engine.patterns.patternCodes[0][a][b][d] =
       codeBetween(kSideViews.black[leftCode], kSideViews.black[rightCode], blackHalf);
   engine.patterns.patternCodes[1][a][b][d] =

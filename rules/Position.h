@@ -29,6 +29,10 @@ SearchSquare chooseSearchSquare();
 // the pattern state.
 void setUpEngineBoard(const SearchSquare& square);
 
+// Whether a stone of `colour` on the empty cell (a, b) of engine.board makes
+// five, as the rule counts fives for that colour (exactFiveFor).
+bool stoneMakesFive(int32_t colour, int a, int b);
+
 // XOR of the game keys of every stone on the engine board.
 uint64_t computePositionKey();
 

@@ -50,6 +50,15 @@ constexpr BlackVerdict blackVerdictFromCounts(int fives, int fours, int overline
   return openThrees >= 2 ? BlackVerdict::NeedsFullTest : BlackVerdict::Allowed;
 }
 
+// The kind's name as the tool prints it: "double-three", "double-four" or
+// "overline" ("" when allowed).
+constexpr const char* forbiddenKindName(int kind) {
+  return kind == DoubleThree    ? "double-three"
+         : kind == DoubleFour   ? "double-four"
+         : kind == OverlineKind ? "overline"
+                                : "";
+}
+
 // Whether a Black stone on (a, b) of views is forbidden, and of which kind.
 // The cell may be empty or already hold the Black stone; Allowed when Renju is
 // off, the cell holds White, or the stone makes exactly five.

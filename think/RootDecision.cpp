@@ -77,34 +77,13 @@ void clearRootExclusions() {
   engine.rootExcludedCount = 0;
 }
 
-// Whether a stone of `side` on the empty cell (a, b) makes five: exactly
-// five under exact five and for Black under Renju, five or more otherwise.
-bool makesFive(int32_t side, int a, int b) {
-  constexpr int kSteps[kDirections][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
-  const int n = engine.boardSize;
-  const bool exact = exactFiveOn() || (renjuOn() && side == kBlack);
-  for (const auto& step : kSteps) {
-    int run = 1;
-    for (int sign : {1, -1}) {
-      int ra = a + sign * step[0];
-      int rb = b + sign * step[1];
-      while (ra >= 0 && ra < n && rb >= 0 && rb < n && engine.board[ra][rb] == side) {
-        ++run;
-        ra += sign * step[0];
-        rb += sign * step[1];
-      }
-    }
-    if (exact ? run == 5 : run >= 5) return true;
-  }
-  return false;
-}
-
 // The cell where `side` would make five, or -1; -2 when there are several.
 int onlyFivePoint(int32_t side) {
   const int n = engine.boardSize;
   int found = -1;
   for (int m = 0; m < n * n; ++m) {
-    if (engine.board[moveRow(m, n)][moveColumn(m, n)] != kEmpty || !makesFive(side, moveRow(m, n), moveColumn(m, n)))
+    if (engine.board[moveRow(m, n)][moveColumn(m, n)] != kEmpty ||
+        !stoneMakesFive(side, moveRow(m, n), moveColumn(m, n)))
       continue;
     if (found >= 0) return -2;
     found = m;
@@ -130,7 +109,7 @@ int forcedWinLength(int32_t side, int first) {
   };
   while (moves < kLongestLine && move >= 0 && move < n * n) {
     ++moves;
-    if (makesFive(side, moveRow(move, n), moveColumn(move, n))) break;
+    if (stoneMakesFive(side, moveRow(move, n), moveColumn(move, n))) break;
     place(move, side);
     const int block = onlyFivePoint(side);
     if (block == -2) {

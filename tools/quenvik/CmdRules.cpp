@@ -19,17 +19,6 @@ constexpr const char* kClassNames[] = {"Dead",     "OneClosed", "OneOpen",     "
                                        "TwoOpenB", "TwoOpenC",  "ThreeClosed", "ThreeOpenSingle", "ThreeOpenDouble",
                                        "Four",     "FourOpen",  "Five",        "Overline"};
 
-const char* forbiddenKindName(int kind) {
-  switch (kind) {
-    case DoubleThree:
-      return "double-three";
-    case DoubleFour:
-      return "double-four";
-    default:
-      return "overline";
-  }
-}
-
 std::string patternName(int32_t code) {
   std::string name = kClassNames[patternClassOf(code)];
   if (patternClassOf(code) == Four && patternCountOf(code) == 2) name += "*2";
