@@ -75,7 +75,7 @@ void cappedDecision(const Reporter& reporter) {
   checkAnswer(recordBefore);
 }
 
-void resetEngine() {
+void resetForInput() {
   resetSettings();
   resetRecord();
   resetThinkControl();
@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t outputSize = 0;
   std::FILE* output = open_memstream(&outputBuffer, &outputSize);
   if (input == nullptr || output == nullptr) fail("cannot open the in-memory streams");
-  resetEngine();
+  resetForInput();
   if (runProtocolOn(input, output, cappedDecision) != 0) fail("the loop returned a non-zero status");
   std::fclose(input);
   std::fclose(output);
