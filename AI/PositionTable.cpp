@@ -23,7 +23,7 @@ void prepareTable() {
   if (engine.tableLogCount > kTableLogCapacity) {
     std::memset(engine.positionTable, 0, buckets * sizeof(TableBucket));
   } else {
-    // Buckets beyond a smaller size were zeroed, pages returned, when it shrank.
+    // Buckets beyond a smaller size were zeroed when it shrank.
     for (uint32_t i = 0; i < engine.tableLogCount; ++i) {
       if (engine.tableLog[i] < buckets) engine.positionTable[engine.tableLog[i]] = TableBucket{};
     }
@@ -44,6 +44,20 @@ void noteFirstWrite(uint64_t index) {
   if (engine.tableLogCount <= kTableLogCapacity) engine.tableLogCount += 1;
 }
 
+// Buckets [from, to) that a smaller table stops using must read as empty if
+// it grows again. Only the written ones are zeroed, so a table capped before
+// its first use touches none of them; when too many were written to list,
+// the whole part is zeroed, its pages handed back where the system allows.
+void releaseBuckets(std::size_t from, std::size_t to) {
+  if (engine.tableLogCount > kTableLogCapacity) {
+    zeroLargeBlock(engine.positionTable + from, (to - from) * sizeof(TableBucket));
+    return;
+  }
+  for (uint32_t i = 0; i < engine.tableLogCount; ++i) {
+    if (engine.tableLog[i] >= from && engine.tableLog[i] < to) engine.positionTable[engine.tableLog[i]] = TableBucket{};
+  }
+}
+
 }  // namespace
 
 void clearPositionTable() { engine.tableReady = 0; }
@@ -61,9 +75,7 @@ void fitPositionTableToCaps() {
   const std::size_t buckets = tableBucketsFor(engine.hashSizeKiB.load(), engine.memoryCap.load());
   const std::size_t before = positionTableBuckets();
   if (buckets == before) return;
-  // The buckets a smaller table no longer uses go back to the system, so the
-  // process shrinks at once.
-  if (buckets < before) zeroLargeBlock(engine.positionTable + buckets, (before - buckets) * sizeof(TableBucket));
+  if (buckets < before) releaseBuckets(buckets, before);
   // Entries sit at key & mask, so a new mask would strand them: start empty.
   engine.tableIndexMask = buckets - 1;
   clearPositionTable();
