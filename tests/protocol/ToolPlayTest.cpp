@@ -77,7 +77,7 @@ TEST(ToolPlay, MovesUndoHintAndQuit) {
   EXPECT_NE(screen.find("(O)"), std::string::npos);
   EXPECT_NE(screen.find("Last move: White " + reply[1].str() + reply[2].str()), std::string::npos);
   // Its evaluation and depth, and the number of the move to come.
-  EXPECT_TRUE(std::regex_search(screen, std::regex(R"(: evaluation [+-]?\d+, depth \d+\.)"))) << screen;
+  EXPECT_TRUE(std::regex_search(screen, std::regex(R"(: evaluation [+-]?\d+ for Quenvik, depth \d+\.)"))) << screen;
   EXPECT_NE(screen.find("Move 3, Black to move> "), std::string::npos);
   screen = game.say("3,3");
   EXPECT_EQ(stonesOnLastBoard(screen), 4);

@@ -225,17 +225,19 @@ DecisionResult think(const Game& game) {
   return result;
 }
 
-// The evaluation for the side the decision was made for, with its depth.
-std::string evaluationText(const DecisionResult& result) {
-  if (result.forcedWin) return "a forced win by fours";
+// The evaluation for the side the decision was made for (`side`), with its
+// depth.
+std::string evaluationText(const DecisionResult& result, const char* side) {
+  if (result.forcedWin) return std::string("a forced win by fours for ") + side;
   if (result.depth == 0) return "no search needed";
   const std::string depth = ", depth " + std::to_string(result.depth);
   if (scoreIsDecided(result.score)) {
     const int moves = movesToFive(result.score);
-    return std::string(result.score > 0 ? "a win in " : "a loss in ") + std::to_string(moves) +
+    return std::string(result.score > 0 ? "a win for " : "a loss for ") + side + " in " + std::to_string(moves) +
            (moves == 1 ? " move" : " moves") + depth;
   }
-  return std::string("evaluation ") + (result.score > 0 ? "+" : "") + std::to_string(result.score) + depth;
+  return std::string("evaluation ") + (result.score > 0 ? "+" : "") + std::to_string(result.score) + " for " + side +
+         depth;
 }
 
 // The engine's move; true when it ends the game.
@@ -247,14 +249,15 @@ bool engineMoves(Game& game) {
     game.result = "0";
     return true;
   }
-  std::printf("Quenvik plays %s: %s.\n", moveName({result.x, result.y}).c_str(), evaluationText(result).c_str());
+  std::printf("Quenvik plays %s: %s.\n", moveName({result.x, result.y}).c_str(),
+              evaluationText(result, "Quenvik").c_str());
   return playMove(game, {result.x, result.y});
 }
 
 void hint(const Game& game) {
   const DecisionResult result = think(game);
   if (result.hasMove) {
-    std::printf("Hint: %s (%s).\n", moveName({result.x, result.y}).c_str(), evaluationText(result).c_str());
+    std::printf("Hint: %s (%s).\n", moveName({result.x, result.y}).c_str(), evaluationText(result, "you").c_str());
   } else {
     std::printf("No hint: the engine found no move.\n");
   }
