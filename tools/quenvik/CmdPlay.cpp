@@ -327,7 +327,7 @@ void save(const Game& game, const std::string& path) {
     std::printf("Cannot write %s: %s\n", path.c_str(), std::strerror(error));
     return;
   }
-  std::printf("Saved %zu moves to %s (quenvik play --game %s goes on from there).\n", game.position.moves.size(),
+  std::printf("Saved %zu moves to %s (quenvik play --game %s starts from them).\n", game.position.moves.size(),
               path.c_str(), path.c_str());
 }
 

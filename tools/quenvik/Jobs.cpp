@@ -116,7 +116,10 @@ std::size_t runInChildren(std::size_t count, int jobs, const std::function<JobRe
     if (running.empty()) break;
     std::vector<pollfd> fds;
     for (const Child& child : running) fds.push_back({child.output, POLLIN, 0});
-    if (poll(fds.data(), fds.size(), -1) < 0) continue;  // EINTR: Ctrl-C, seen above
+    if (poll(fds.data(), fds.size(), -1) < 0) {
+      if (errno == EINTR) continue;                // Ctrl-C, seen above
+      for (pollfd& fd : fds) fd.revents = POLLIN;  // no poll: read each child in turn
+    }
     for (std::size_t k = running.size(); k-- > 0;) {
       if (fds[k].revents == 0 || !readFrom(running[k])) continue;
       const JobResult result = finishChild(running[k]);
