@@ -20,6 +20,9 @@ constexpr int kMargin = 44;
 constexpr int kStoneRadius = 14;
 constexpr int kLabelGap = 6;  // between a coordinate label and the nearest stone's edge
 constexpr int kMarkRadius = 18;
+constexpr int kMarkStep = 5;  // a second kind's mark on the same stone is this much larger
+constexpr int kCurveMarkRadius = 5;
+constexpr int kCurveMarkStep = 13;
 constexpr int kChartWidth = 560;
 constexpr int kChartMinHeight = 300;
 constexpr int kChartPad = 50;
@@ -136,8 +139,10 @@ void drawBoard(std::ostringstream& svg, const Analysis& analysis) {
   for (const PlyReport& report : analysis.plies) {
     const int cx = cellCentre(report.played.first);
     const int cy = cellCentre(report.played.second);
+    // Several kinds on one move: each mark a size larger than the one before.
+    int shown = 0;
     for (const FlagStyle& style : kFlagStyles) {
-      if (hasFlag(report, style.kind)) drawMark(svg, style, "flag", cx, cy, kMarkRadius, false);
+      if (hasFlag(report, style.kind)) drawMark(svg, style, "flag", cx, cy, kMarkRadius + kMarkStep * shown++, false);
     }
     svg << "<circle class=\"stone\" cx=\"" << cx << "\" cy=\"" << cy << "\" r=\"" << kStoneRadius << "\" fill=\""
         << (report.black ? "#111" : "#fafafa") << "\" stroke=\"#111\" stroke-width=\"1\"/>\n";
@@ -209,10 +214,13 @@ void drawChart(std::ostringstream& svg, const Analysis& analysis, int left, int 
       << yOf(0);
   for (const PlyReport& report : analysis.plies) svg << " " << xOf(report.ply) << "," << yOf(blackView(report));
   svg << "\"/>\n";
+  // Several kinds on one ply: the marks stand one above the other.
   for (const PlyReport& report : analysis.plies) {
+    int shown = 0;
     for (const FlagStyle& style : kFlagStyles) {
       if (hasFlag(report, style.kind))
-        drawMark(svg, style, "flagged-ply", xOf(report.ply), yOf(blackView(report)), 5, true);
+        drawMark(svg, style, "flagged-ply", xOf(report.ply), yOf(blackView(report)) - kCurveMarkStep * shown++,
+                 kCurveMarkRadius, true);
     }
   }
   drawLegend(svg, plotLeft, height - 14);
