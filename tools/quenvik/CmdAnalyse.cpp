@@ -183,7 +183,6 @@ std::string joinFlags(const std::vector<std::string>& flags) {
   return text;
 }
 
-std::string formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string formatted(const char* format, ...) {
   va_list arguments, again;
   va_start(arguments, format);
