@@ -16,6 +16,7 @@ import argparse
 import json
 import os
 import random
+import resource
 import shutil
 import subprocess
 import sys
@@ -91,12 +92,18 @@ def sgf(order, size, result, black, white):
     return f"(;FF[4]GM[4]SZ[{size}]RU[0]PB[{black}]PW[{white}]RE[{result}]{moves})\n"
 
 
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def timed(command, **kwargs):
-    start = time.monotonic()
+    """Wall time, CPU time of the command and all its processes, output."""
+    start, cpu = time.monotonic(), children_cpu()
     result = subprocess.run(command, capture_output=True, text=True, **kwargs)
     if result.returncode != 0:
         sys.exit(f"{' '.join(command)} failed: {result.stderr}")
-    return time.monotonic() - start, result.stdout
+    return time.monotonic() - start, children_cpu() - cpu, result.stdout
 
 
 def plies_by_game(lines):
@@ -137,17 +144,19 @@ def main():
 
     analyse = [tool, "analyse", "--json", "--nodes", str(args.nodes), "--game", *files]
     runs = {}
+    load = os.getloadavg()[0]  # other work on the machine slows the wall times
     for jobs in (1, 2):
-        seconds, out = timed(analyse + ["--jobs", str(jobs)], cwd=folder)
-        runs[f"--jobs {jobs}"] = (seconds, plies_by_game(out))
+        seconds, cpu, out = timed(analyse + ["--jobs", str(jobs)], cwd=folder)
+        runs[f"--jobs {jobs}"] = (seconds, cpu, plies_by_game(out))
     if shutil.which("parallel"):
         recipe = ["parallel", "-j2", tool, "analyse", "--json", "--nodes", str(args.nodes), "--game", "{}", ":::", *files]
-        seconds, out = timed(recipe, cwd=folder)
-        runs["parallel -j2 over files"] = (seconds, plies_by_game(out))
-    reference = runs["--jobs 1"][1]
-    for name, (seconds, games) in runs.items():
+        seconds, cpu, out = timed(recipe, cwd=folder)
+        runs["parallel -j2 over files"] = (seconds, cpu, plies_by_game(out))
+    reference = runs["--jobs 1"][2]
+    print(f"load average before the runs: {load:.1f}, after: {os.getloadavg()[0]:.1f}")
+    for name, (seconds, cpu, games) in runs.items():
         same = "same per-game results" if games == reference else "DIFFERENT results"
-        print(f"{name:26} {seconds:6.1f} s wall  ({same})")
+        print(f"{name:26} {seconds:6.1f} s wall {cpu:6.1f} s CPU  ({same})")
     if not args.keep:
         shutil.rmtree(folder)
 
