@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -142,7 +144,9 @@ TEST(ToolGameFiles, BrokenRecordsAreRefusedNamingTheFault) {
 
   std::string offBoard = sgf;
   offBoard.replace(offBoard.find(";B[", third) + 3, 2, "zz");
-  expectRefusal({"eval", "--game", files.write("off.sgf", offBoard), "--game-index", "3"}, "is off the board");
+  // A refusal names the move as the file writes it, then counted from 0.
+  expectRefusal({"eval", "--game", files.write("off.sgf", offBoard), "--game-index", "3"},
+                "game 3 move 1 (line 3): move B[zz] (25,25) is off the 15x15 board");
   std::string bigBoard = sgf;
   bigBoard.replace(bigBoard.find("SZ[15]"), 6, "SZ[21]");
   expectRefusal({"eval", "--game", files.write("big.sgf", bigBoard)}, ":2: board size 21 is out of range");
@@ -160,16 +164,19 @@ TEST(ToolGameFiles, BrokenRecordsAreRefusedNamingTheFault) {
     text.replace(start, text.find('\r', start) - start, replacement);
     return text;
   };
-  expectRefusal({"eval", "--game", files.write("off.psq", psqWithLine4("16,3,120"))}, "off.psq:4: move 15,2 is off");
+  // .psq counts from 1: the refusal says 16,3 as the file does.
+  expectRefusal({"eval", "--game", files.write("off.psq", psqWithLine4("16,3,120"))},
+                "off.psq:4: move 16,3 (15,2 counted from 0) is off the 15x15 board");
   expectRefusal({"eval", "--game", files.write("taken.psq", psqWithLine4("8,8,120"))},
-                "taken.psq:4: move 7,7 is on a taken");
+                "taken.psq:4: move 8,8 (7,7 counted from 0) is on a cell taken by move 1");
   expectRefusal({"eval", "--game", files.write("junk.psq", psqWithLine4("8,x,120"))}, "junk.psq:4: unreadable move");
   std::string badHeader = psq;
   badHeader.replace(0, badHeader.find(','), "Piskvorky 15x16");
   expectRefusal({"eval", "--game", files.write("rect.psq", badHeader)}, "rect.psq:1: the board is not square");
   expectRefusal({"eval", "--game", kPsq, "--game-index", "2"}, "there is no game 2");
 
-  expectRefusal({"eval", "--game", files.write("taken.txt", "7,7 8,8\n9,9 7,7\n")}, "taken.txt:2: move 7,7");
+  expectRefusal({"eval", "--game", files.write("taken.txt", "7,7 8,8\n9,9 7,7\n")},
+                "taken.txt:2: move 7,7 is on a cell taken by move 1");
   expectRefusal({"eval", "--game", files.write("junk.txt", "7,7 8,8\n9,9 x\n")}, "junk.txt:2: unreadable move 'x'");
   expectRefusal({"eval", "--game", files.write("prose.txt", "Moves of the game\n7,7\n")}, "unknown format");
   expectRefusal({"eval", "--game", files.write("empty.txt", "")}, "empty");
@@ -178,22 +185,61 @@ TEST(ToolGameFiles, BrokenRecordsAreRefusedNamingTheFault) {
   expectRefusal({"eval", "--game", kPsq, "--size", "19"}, "not --size 19");
   expectRefusal({"eval", "--game", kPsq, "--ply", "30"}, "past the end of the game (29 moves)");
   expectRefusal({"eval", "--game", kPsq, "--moves", "7,7"}, "give the position once");
-  expectRefusal({"eval", "--pos", "h8h8"}, "move 7,7 is on an occupied cell");
+  expectRefusal({"eval", "--pos", "h8h8"}, "move h8 (7,7) is on a cell taken by move 1");
+  expectRefusal({"eval", "--pos", "h8z99"}, "move z99 (25,98) is off the 15x15 board");
+  expectRefusal({"eval", "--moves", "7,7 15,2"}, "move 15,2 is off the 15x15 board");
   expectRefusal({"eval", "--pos", "h8i"}, "no number after 'i'");
   expectRefusal({"eval", "--pos", "8h"}, "unreadable pos");
-  expectRefusal({"eval", "--size", "9", "--pos", "j1"}, "move 9,0 is off the board");
+  expectRefusal({"eval", "--size", "9", "--pos", "j1"}, "move j1 (9,0) is off the 9x9 board");
+  expectRefusal({"eval", "--game", kPsq, "--game", kSgf}, "--game");
 }
 
-TEST(ToolGameFiles, EverySubcommandHasHelp) {
+// The options of a help text, each with its description: "--name VALUE text".
+std::vector<std::string> undescribedOptions(const std::string& help) {
+  std::vector<std::string> bare;
+  std::istringstream lines(help);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string name, value, description;
+    words >> name;
+    if (name.rfind("--", 0) != 0 && name.rfind("-h,", 0) != 0) continue;
+    if (!(words >> value >> description)) bare.push_back(name);
+  }
+  return bare;
+}
+
+TEST(ToolGameFiles, EverySubcommandHasCompleteHelp) {
   for (const char* subcommand :
        {"forbidden", "patterns", "eval", "search", "vcf", "think", "bench", "analyse", "play"}) {
     const ProcessResult result = runTool({subcommand, "--help"});
     EXPECT_EQ(result.status, 0) << subcommand;
     EXPECT_NE(result.out.find(std::string("quenvik ") + subcommand), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("--game"), std::string::npos) << subcommand;
+    // Bench decides its own positions; every other subcommand takes one.
+    EXPECT_EQ(result.out.find("--game") != std::string::npos, std::string(subcommand) != "bench") << subcommand;
+    EXPECT_EQ(undescribedOptions(result.out), std::vector<std::string>()) << subcommand << "\n" << result.out;
+    // A subcommand's help speaks of its own defaults, not another's.
+    EXPECT_EQ(result.out.find("analyse:"), std::string::npos) << subcommand;
   }
   expectRefusal({"analyse", "--game", kPsq, "--frobnicate"}, "unknown option '--frobnicate'");
   expectRefusal({"analyse", "--game", kPsq, "--nodes", "100", "--time", "100"}, "not both");
+  // Options a subcommand would not use are refused, not ignored.
+  expectRefusal({"bench", "--moves", "7,7"}, "bench takes no position, so not --moves");
+  expectRefusal({"analyse", "--game", kSgf, "--svg", "x.svg", "--nodes", "100"}, "--svg draws one game");
+  expectRefusal({"analyse", "--game", kSgf, "--game", kPsq, "--game-index", "2"}, "--game-index picks a game of one");
+}
+
+TEST(ToolGameFiles, VersionIsTheEngines) {
+  const ProcessResult version = runTool({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EngineProcess engine;
+  const std::optional<std::string> ready = engine.readLine();
+  ASSERT_TRUE(ready);
+  // "MESSAGE Quenvik 5.1.1 is ready." and "quenvik 5.1.1".
+  const std::string number = ready->substr(16, ready->find(" is ready") - 16);
+  EXPECT_EQ(version.out, "quenvik " + number + "\n");
+  engine.send("END");
+  EXPECT_EQ(engine.waitExit(), 0);
 }
 
 // ---- analyse ----
@@ -262,23 +308,28 @@ TEST(ToolAnalyse, FlagsAWinAMissedWinAndABlunder) {
   EXPECT_LT(plies[8]["after"].get<int>(), 15000);
   EXPECT_TRUE(hasFlag(plies[18], "win"));
 
-  // The table says the same, one row per ply.
+  // The table says the same, one row per ply, each move in both notations.
   const std::string table = toolOut({"analyse", "--moves", moves, "--nodes", "3000"});
   std::istringstream rows(table);
   std::string row;
   std::getline(rows, row);
-  EXPECT_EQ(row.rfind("ply  colour  played  engine", 0), 0u);
+  EXPECT_EQ(row.rfind("ply  colour  played", 0), 0u);
+  const std::regex fields(
+      R"(^\s*(\d+)  (black|white)\s+([a-o]\d+) \((\d+,\d+)\)\s+([a-o]\d+) \((\d+,\d+)\)\s+(-?\d+)\s+(-?\d+)(.*)$)");
   for (const auto& ply : plies) {
     ASSERT_TRUE(std::getline(rows, row));
-    std::istringstream fields(row);
-    int number = 0, before = 0, after = 0;
-    std::string colour, played, engineMove, flag;
-    fields >> number >> colour >> played >> engineMove >> before >> after;
-    EXPECT_EQ(number, ply["ply"]);
-    EXPECT_EQ(before, ply["before"]);
-    EXPECT_EQ(after, ply["after"]);
+    std::smatch cells;
+    ASSERT_TRUE(std::regex_match(row, cells, fields)) << row;
+    EXPECT_EQ(std::stoi(cells[1]), ply["ply"]);
+    EXPECT_EQ(cells[3].str(), ply["played"]["pos"]);
+    EXPECT_EQ(cells[4].str(), movesText({{ply["played"]["x"], ply["played"]["y"]}}, 1));
+    EXPECT_EQ(posText({{ply["engine"]["x"], ply["engine"]["y"]}}), cells[5].str());
+    EXPECT_EQ(cells[6].str(), movesText({{ply["engine"]["x"], ply["engine"]["y"]}}, 1));
+    EXPECT_EQ(std::stoi(cells[7]), ply["before"]);
+    EXPECT_EQ(std::stoi(cells[8]), ply["after"]);
+    std::istringstream flagWords(cells[9].str());
     std::vector<std::string> flags;
-    while (fields >> flag) flags.push_back(flag);
+    for (std::string flag; flagWords >> flag;) flags.push_back(flag);
     EXPECT_EQ(flags, ply["flags"].get<std::vector<std::string>>());
   }
 }
@@ -315,21 +366,40 @@ int countOf(const std::string& text, const std::string& what) {
   return count;
 }
 
-TEST(ToolAnalyse, SvgRendersWithTheBoardAndEveryStone) {
+TEST(ToolAnalyse, SvgIsTitledAndMarksEachFlagKindOnBoardAndCurve) {
   const std::string renderer = QUENVIK_RSVG_CONVERT;
   if (renderer.empty()) GTEST_SKIP() << "rsvg-convert is not installed";
   TempFiles files;
   const std::string svgPath = files.write("game.svg", "");
   const std::string pngPath = files.write("game.png", "");
-  const ProcessResult analysis =
-      runTool({"analyse", "--game", kSgf, "--game-index", "3", "--nodes", "500", "--svg", svgPath});
+  // The flags game of the test above, kept as a file with players and a result.
+  const std::string game = files.write(
+      "flags.sgf",
+      "(;FF[4]GM[4]SZ[15]RU[0]PB[Alice & Co]PW[Bob]RE[B+1];B[hd];W[aa];B[he];W[ao];B[hf];W[hc];B[hg];W[oa];B[mm];"
+      "W[hh];B[bf];W[oo];B[cf];W[ka];B[df];W[ai];B[ef];W[oh];B[ff])");
+  const ProcessResult analysis = runTool({"analyse", "--game", game, "--nodes", "3000", "--svg", svgPath});
   ASSERT_EQ(analysis.status, 0) << analysis.err;
   const std::string svg = readFile(svgPath);
   const int plies = countOf(analysis.out, "\n") - 1;
   EXPECT_EQ(countOf(svg, "class=\"grid\""), 2 * 15);
   EXPECT_EQ(countOf(svg, "class=\"stone\""), plies);
-  EXPECT_EQ(countOf(svg, "class=\"flag\""), countOf(svg, "class=\"flagged-ply\""));
-  EXPECT_GE(countOf(svg, "class=\"flag\""), 1);  // the game ends with a five
+  // Each kind of flag: one mark on the board and one on the curve per ply
+  // the table flags with it, and one entry in the legend.
+  for (const std::string kind : {"win", "forbidden", "missed-win", "blunder"}) {
+    const int flagged = countOf(analysis.out, " " + kind);
+    EXPECT_EQ(countOf(svg, "class=\"flag flag-" + kind + "\""), flagged) << kind;
+    EXPECT_EQ(countOf(svg, "class=\"flagged-ply flag-" + kind + "\""), flagged) << kind;
+    EXPECT_EQ(countOf(svg, "class=\"legend-mark flag-" + kind + "\""), 1) << kind;
+  }
+  EXPECT_GE(countOf(analysis.out, " blunder"), 1);
+  // The title: file and game, players (escaped), rule, the file's result.
+  const std::string title = svg.substr(svg.find("class=\"title\""), 400);
+  EXPECT_NE(title.find(game + ", game 1"), std::string::npos) << title;
+  EXPECT_NE(title.find("Black Alice &amp; Co, White Bob; freestyle 15x15; result B+1 (Black's five at ply 19)"),
+            std::string::npos)
+      << title;
+  // Ticks along the plies, more than the two ends.
+  EXPECT_GT(countOf(svg, "class=\"ply-tick\""), 2);
 
   const ProcessResult render = runProcess(renderer, {svgPath, "-o", pngPath});
   ASSERT_EQ(render.status, 0) << render.err;
@@ -342,10 +412,48 @@ TEST(ToolAnalyse, SvgRendersWithTheBoardAndEveryStone) {
   EXPECT_GT(width, height);
 }
 
+// The per-game documents of a many-game run, keyed by file and game.
+std::map<std::pair<std::string, int>, nlohmann::json> documentsByGame(const std::string& lines) {
+  std::map<std::pair<std::string, int>, nlohmann::json> documents;
+  std::istringstream stream(lines);
+  for (std::string line; std::getline(stream, line);) {
+    nlohmann::json document = nlohmann::json::parse(line);
+    documents[{document["file"], document["game"]}] = document;
+  }
+  return documents;
+}
+
+TEST(ToolAnalyse, ManyGamesInParallelGiveEachGamesOwnAnalysis) {
+  // Two files: the match runner's four games and the .psq game.
+  const std::vector<std::string> batch = {"analyse", "--json", "--nodes", "500", "--game", kSgf, kPsq};
+  std::vector<std::string> parallel = batch;
+  parallel.insert(parallel.end(), {"--jobs", "2"});
+  const ProcessResult together = runTool(parallel);
+  ASSERT_EQ(together.status, 0) << together.err;
+  // One document per line and one progress line per game, in file order.
+  EXPECT_EQ(countOf(together.out, "\n"), 5);
+  EXPECT_EQ(countOf(together.err, "analysed game "), 5) << together.err;
+  const auto documents = documentsByGame(together.out);
+  ASSERT_EQ(documents.size(), 5u);
+  EXPECT_EQ(together.out.find(kSgf), together.out.find("\"file\":") + 8);
+
+  // Each game alone, as a single-game run analyses it: the same plies.
+  for (int index = 1; index <= 4; ++index) {
+    const nlohmann::json alone = analyseJson({"--game", kSgf, "--game-index", std::to_string(index), "--nodes", "500"});
+    const nlohmann::json& inBatch = documents.at({kSgf, index});
+    EXPECT_EQ(inBatch["plies"], alone["plies"]) << "game " << index;
+    EXPECT_EQ(inBatch["black"], "quenvik-a");
+    EXPECT_EQ(inBatch["rule"], alone["rule"]);
+  }
+  EXPECT_EQ(documents.at({kPsq, 1})["plies"], analyseJson({"--game", kPsq, "--nodes", "500"})["plies"]);
+  // One at a time in one process prints the very same lines.
+  EXPECT_EQ(toolOut(batch), together.out);
+}
+
 TEST(ToolAnalyse, CtrlCPrintsWhatIsDone) {
   // On a terminal the progress is a bar on standard error; Ctrl-C after the
   // second ply ends the run with the plies done so far.
-  PtyProcess analyse(QUENVIK_TOOL_PATH, {"analyse", "--game", kSgf, "--nodes", "20000"});
+  PtyProcess analyse(QUENVIK_TOOL_PATH, {"analyse", "--game", kSgf, "--game-index", "1", "--nodes", "20000"});
   ASSERT_NE(analyse.readUntil("ply 2/43"), "");
   analyse.type("\x03");
   const std::string rest = analyse.readToEnd();

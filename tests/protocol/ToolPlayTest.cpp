@@ -1,21 +1,30 @@
 // quenvik play, typed into on a pseudo-terminal as a person would. The
 // engine answers under a node limit, so its moves are the same every run.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/Process.h"
 #include "support/Pty.h"
 
 namespace quenvik::test {
 namespace {
 
 const std::string kPrompt = " to move> ";
-const std::string kAccepted = "Type a move as h8 or 7,7, or undo, hint or quit.";
+const std::string kOverPrompt = "Game over> ";
+const std::string kAccepted = "Type a move as h8 or 7,7, or undo, hint, save FILE, new or quit.";
+const std::string kDataDir = QUENVIK_TEST_DATA_DIR;
 
 struct Game : PtyProcess {
-  explicit Game(std::vector<std::string> args) : PtyProcess(QUENVIK_TOOL_PATH, withPlay(std::move(args))) {}
+  // Without colour, so that the board's cells can be read by position.
+  explicit Game(std::vector<std::string> args, std::vector<std::string> environment = {"NO_COLOR=1"})
+      : PtyProcess(QUENVIK_TOOL_PATH, withPlay(std::move(args)), environment) {}
 
   static std::vector<std::string> withPlay(std::vector<std::string> args) {
     args.insert(args.begin(), "play");
@@ -23,20 +32,32 @@ struct Game : PtyProcess {
   }
 
   // Types a line and returns everything up to the next prompt.
-  std::string say(const std::string& line) {
+  std::string say(const std::string& line, const std::string& prompt = kPrompt) {
     type(line + "\n");
-    return readUntil(kPrompt);
+    return readUntil(prompt);
   }
 };
 
-// The stones drawn in the last board of a screen: X and O, bracketed or not.
-int stonesOnLastBoard(const std::string& screen) {
+// The last board of a screen, from its column letters to the line under it.
+std::string lastBoard(const std::string& screen) {
   const std::size_t board = screen.rfind("    a  b");
-  if (board == std::string::npos) return -1;
-  const std::size_t end = screen.find("X Black", board);
+  if (board == std::string::npos) return "";
+  return screen.substr(board, screen.find("X Black", board) - board);
+}
+
+// The stones drawn in the last board of a screen: X and O, marked or not.
+int stonesOnLastBoard(const std::string& screen) {
+  const std::string board = lastBoard(screen);
+  if (board.empty()) return -1;
   int stones = 0;
-  for (std::size_t i = board; i < end; ++i) stones += screen[i] == 'X' || screen[i] == 'O';
+  for (const char c : board) stones += c == 'X' || c == 'O';
   return stones;
+}
+
+int countOf(const std::string& text, const std::string& what) {
+  int count = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
 }
 
 TEST(ToolPlay, MovesUndoHintAndQuit) {
@@ -46,13 +67,18 @@ TEST(ToolPlay, MovesUndoHintAndQuit) {
   EXPECT_NE(start.find("You play Black"), std::string::npos);
   EXPECT_EQ(stonesOnLastBoard(start), 0);
 
-  // h8-style and x,y moves; the engine answers each with its own, marked.
+  // h8-style and x,y moves; the engine answers each with its own, marked, and
+  // the board is drawn once for the two moves.
   std::string screen = game.say("e5");
   std::smatch reply;
-  ASSERT_TRUE(std::regex_search(screen, reply, std::regex(R"(Quenvik plays ([a-i])(\d) \((\d),(\d)\))"))) << screen;
+  ASSERT_TRUE(std::regex_search(screen, reply, std::regex(R"(Quenvik plays ([a-i])(\d) \((\d),(\d)\): )"))) << screen;
+  EXPECT_EQ(countOf(screen, "    a  b"), 1) << screen;
   EXPECT_EQ(stonesOnLastBoard(screen), 2);
   EXPECT_NE(screen.find("(O)"), std::string::npos);
   EXPECT_NE(screen.find("Last move: White " + reply[1].str() + reply[2].str()), std::string::npos);
+  // Its evaluation and depth, and the number of the move to come.
+  EXPECT_TRUE(std::regex_search(screen, std::regex(R"(: evaluation [+-]?\d+ for Quenvik, depth \d+\.)"))) << screen;
+  EXPECT_NE(screen.find("Move 3, Black to move> "), std::string::npos);
   screen = game.say("3,3");
   EXPECT_EQ(stonesOnLastBoard(screen), 4);
   EXPECT_NE(screen.find(" X "), std::string::npos);
@@ -66,13 +92,13 @@ TEST(ToolPlay, MovesUndoHintAndQuit) {
 
   // The hint names an empty cell; undo takes back the last pair.
   screen = game.say("hint");
-  EXPECT_TRUE(std::regex_search(screen, std::regex(R"(Hint: [a-i]\d \(\d,\d\)\.)"))) << screen;
+  EXPECT_TRUE(std::regex_search(screen, std::regex(R"(Hint: [a-i]\d \(\d,\d\) \()"))) << screen;
   screen = game.say("undo");
   EXPECT_EQ(stonesOnLastBoard(screen), 2);
   screen = game.say("undo");
   EXPECT_EQ(stonesOnLastBoard(screen), 0);
   screen = game.say("undo");
-  EXPECT_NE(screen.find("Nothing to undo."), std::string::npos);
+  EXPECT_NE(screen.find("Nothing to undo"), std::string::npos);
 
   game.type("quit\n");
   EXPECT_EQ(game.waitExit(), 0);
@@ -96,20 +122,148 @@ TEST(ToolPlay, JunkLongAndBinaryLinesGetOneLineAndChangeNothing) {
   EXPECT_EQ(game.waitExit(), 0);
 }
 
-TEST(ToolPlay, FiveEndsTheGameAndSaysWhoWon) {
+TEST(ToolPlay, FiveEndsTheGameMarksItAndOffersSaveNewOrQuit) {
   // Black (the person) has an open four on row 5: b5 makes five.
   Game person({"--size", "9", "--nodes", "300", "--pos", "c5a1d5a3e5a5f5a7"});
   ASSERT_NE(person.readUntil(kPrompt), "");
-  person.type("b5\n");
-  std::string end = person.readToEnd();
+  std::string end = person.say("b5", kOverPrompt);
   EXPECT_NE(end.find("Black wins with five: you win."), std::string::npos) << end;
+  // The five is marked on row 5, b to f.
+  const std::string board = lastBoard(end);
+  const std::size_t row5 = board.find("\n 5 ");
+  ASSERT_NE(row5, std::string::npos) << board;
+  EXPECT_EQ(board.substr(row5 + 4, 18), " O [X][X][X][X][X]") << board;
+  // Moves and hints are refused now; new starts again from the given stones.
+  EXPECT_NE(person.say("g5", kOverPrompt).find("The game is over"), std::string::npos);
+  const std::string again = person.say("new");
+  EXPECT_EQ(stonesOnLastBoard(again), 8);
+  EXPECT_EQ(countOf(lastBoard(again), "["), 0);
+  person.type("quit\n");
   EXPECT_EQ(person.waitExit(), 0);
 
   // The same position with the person as White: the engine completes it.
   Game engine({"--size", "9", "--nodes", "300", "--white", "--pos", "c5a1d5a3e5a5f5a7"});
-  end = engine.readToEnd();
+  end = engine.readUntil(kOverPrompt);
   EXPECT_NE(end.find("Black wins with five: Quenvik wins."), std::string::npos) << end;
+  EXPECT_EQ(countOf(lastBoard(end), "[X]"), 5);
+  engine.type("quit\n");
   EXPECT_EQ(engine.waitExit(), 0);
+}
+
+TEST(ToolPlay, StartPositionHoldingAFiveIsAFinishedGame) {
+  // The .psq record goes on to Black's five: nothing is played on it.
+  Game game({"--game", kDataDir + "/free-15.psq", "--nodes", "300"});
+  const std::string start = game.readUntil(kOverPrompt);
+  EXPECT_NE(start.find("already holds Black's five"), std::string::npos) << start;
+  EXPECT_EQ(start.find("Quenvik plays"), std::string::npos);
+  EXPECT_EQ(stonesOnLastBoard(start), 29);
+  EXPECT_EQ(countOf(lastBoard(start), "[X]"), 5);
+  // Its stones are not the person's to take back; a new game starts empty.
+  EXPECT_NE(game.say("undo", kOverPrompt).find("Nothing to undo"), std::string::npos);
+  EXPECT_EQ(stonesOnLastBoard(game.say("new")), 0);
+  game.type("quit\n");
+  EXPECT_EQ(game.waitExit(), 0);
+}
+
+TEST(ToolPlay, UndoNeverTakesBackTheStartPosition) {
+  // Three stones given, White to move: the engine (White) answers first.
+  Game game({"--size", "9", "--nodes", "300", "--pos", "e5f6d4"});
+  const std::string start = game.readUntil(kPrompt);
+  EXPECT_EQ(stonesOnLastBoard(start), 4);
+  EXPECT_NE(game.say("undo").find("Nothing to undo"), std::string::npos);
+  EXPECT_EQ(stonesOnLastBoard(game.say("a9")), 6);
+  EXPECT_EQ(stonesOnLastBoard(game.say("undo")), 4);
+  const std::string last = game.say("undo");
+  EXPECT_NE(last.find("Nothing to undo"), std::string::npos);
+  EXPECT_EQ(stonesOnLastBoard(last), -1);
+  game.type("quit\n");
+  EXPECT_EQ(game.waitExit(), 0);
+}
+
+TEST(ToolPlay, LinesTypedWhileTheEngineThinksAreDropped) {
+  Game game({"--size", "9", "--nodes", "300"});
+  ASSERT_NE(game.readUntil(kPrompt), "");
+  // Both lines reach the terminal before the program reads the first; the
+  // second is typed ahead of the engine's answer.
+  const std::string screen = game.say("e5\nc3");
+  EXPECT_NE(screen.find("Ignored what you typed"), std::string::npos) << screen;
+  EXPECT_EQ(stonesOnLastBoard(screen), 2);
+  EXPECT_NE(screen.find("Move 3, Black"), std::string::npos);
+  // Nothing else waits: the next line is the next move.
+  EXPECT_EQ(stonesOnLastBoard(game.say("c3")), 4);
+  game.type("quit\n");
+  EXPECT_EQ(game.waitExit(), 0);
+}
+
+TEST(ToolPlay, CtrlCStopsTheThinkingNotTheProgram) {
+  // Without a node limit the engine would think for 100 s.
+  Game game({"--size", "9", "--time", "100000"});
+  ASSERT_NE(game.readUntil(kPrompt), "");
+  game.type("e5\n");
+  ASSERT_NE(game.readUntil("Quenvik is thinking"), "");
+  game.type("\x03");
+  const std::string screen = game.readUntil(kPrompt);
+  EXPECT_NE(screen.find("Stopped"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("Quenvik plays"), std::string::npos) << screen;
+  EXPECT_EQ(stonesOnLastBoard(screen), 2);
+  game.type("quit\n");
+  EXPECT_EQ(game.waitExit(), 0);
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+TEST(ToolPlay, SavedGameReadsBackAsTheSamePosition) {
+  const std::string path = ::testing::TempDir() + "quenvik-play-" + std::to_string(getpid()) + ".sgf";
+  Game game({"--rule", "renju", "--nodes", "300", "--pos", "h8"});
+  std::string moves = game.readUntil(kPrompt);
+  moves += game.say("j10");
+  moves += game.say("save " + path);
+  EXPECT_NE(moves.find("Saved 4 moves to " + path), std::string::npos) << moves;
+  game.type("quit\n");
+  EXPECT_EQ(game.waitExit(), 0);
+
+  // The moves shown on the screen, in order: h8 given, then the engine's
+  // answers and the person's j10.
+  std::vector<std::string> shown = {"7,7"};
+  const std::regex answer(R"(Quenvik plays [a-o]\d+ \((\d+,\d+)\))");
+  std::vector<std::string> answers;
+  for (std::sregex_iterator it(moves.begin(), moves.end(), answer), end; it != end; ++it) answers.push_back((*it)[1]);
+  ASSERT_EQ(answers.size(), 2u) << moves;
+  shown = {"7,7", answers[0], "9,9", answers[1]};
+  const std::string byHand = shown[0] + " " + shown[1] + " " + shown[2] + " " + shown[3];
+  const ProcessResult fromFile = runProcess(QUENVIK_TOOL_PATH, {"eval", "--game", path});
+  const ProcessResult given = runProcess(QUENVIK_TOOL_PATH, {"eval", "--rule", "renju", "--moves", byHand});
+  EXPECT_EQ(fromFile.status, 0) << fromFile.err;
+  EXPECT_EQ(fromFile.out, given.out);
+  // The rule comes back with the file: Black's forbidden cells are the same.
+  EXPECT_EQ(runProcess(QUENVIK_TOOL_PATH, {"forbidden", "--game", path}).out,
+            runProcess(QUENVIK_TOOL_PATH, {"forbidden", "--rule", "renju", "--moves", byHand}).out);
+  EXPECT_NE(readFile(path).find("RU[4]"), std::string::npos);
+  std::remove(path.c_str());
+}
+
+TEST(ToolPlay, ColourOnlyOnATerminalWithoutNoColor) {
+  const std::string escape = "\x1b[";
+  Game coloured({"--size", "9", "--nodes", "300"}, {});
+  const std::string screen = coloured.readUntil(kPrompt);
+  EXPECT_NE(screen.find(escape), std::string::npos);
+  coloured.type("quit\n");
+  EXPECT_EQ(coloured.waitExit(), 0);
+
+  Game plain({"--size", "9", "--nodes", "300"});
+  EXPECT_EQ(plain.readUntil(kPrompt).find(escape), std::string::npos);
+  plain.type("quit\n");
+  EXPECT_EQ(plain.waitExit(), 0);
+
+  const ProcessResult piped = runProcess(QUENVIK_TOOL_PATH, {"play", "--size", "9", "--nodes", "300"}, "e5\nquit\n");
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_NE(piped.out.find("Quenvik plays"), std::string::npos);
+  EXPECT_EQ(piped.out.find(escape), std::string::npos);
 }
 
 TEST(ToolPlay, RenjuShowsAndRefusesBlacksForbiddenPoints) {

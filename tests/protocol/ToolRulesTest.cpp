@@ -39,6 +39,8 @@ TEST(ToolForbidden, PrintsNothingWithoutRenju) {
     const ProcessResult result = runTool({"forbidden", "--rule", rule, "--moves", kOneOfEachKind});
     EXPECT_EQ(result.status, 0) << rule;
     EXPECT_EQ(result.out, "") << rule;
+    // The person is told why the list is empty.
+    EXPECT_NE(result.err.find("--rule renju"), std::string::npos) << rule;
   }
   const ProcessResult empty = runTool({"forbidden", "--rule", "renju", "--size", "5"});
   EXPECT_EQ(empty.status, 0);

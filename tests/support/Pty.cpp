@@ -26,7 +26,8 @@ int decodeStatus(int status) {
 
 }  // namespace
 
-PtyProcess::PtyProcess(const std::string& path, const std::vector<std::string>& args) {
+PtyProcess::PtyProcess(const std::string& path, const std::vector<std::string>& args,
+                       const std::vector<std::string>& environment) {
   winsize size{};
   size.ws_row = kRows;
   size.ws_col = kColumns;
@@ -37,6 +38,7 @@ PtyProcess::PtyProcess(const std::string& path, const std::vector<std::string>& 
   pid_ = forkpty(&master_, nullptr, nullptr, &size);
   if (pid_ < 0) throw std::runtime_error("forkpty failed");
   if (pid_ == 0) {
+    for (const auto& entry : environment) putenv(const_cast<char*>(entry.c_str()));
     execv(path.c_str(), argv.data());
     _exit(127);
   }

@@ -12,7 +12,9 @@ namespace quenvik::test {
 
 class PtyProcess {
  public:
-  PtyProcess(const std::string& path, const std::vector<std::string>& args);
+  // environment: NAME=value words added to the program's environment.
+  PtyProcess(const std::string& path, const std::vector<std::string>& args,
+             const std::vector<std::string>& environment = {});
   ~PtyProcess();
   PtyProcess(const PtyProcess&) = delete;
   PtyProcess& operator=(const PtyProcess&) = delete;

@@ -26,12 +26,20 @@ struct PlyReport {
 
 struct Analysis {
   Position game;  // every move of the game as read
+  GameSource source;
   std::vector<PlyReport> plies;
   bool complete = false;  // false when interrupted
 };
 
 // The final position with every analysed move, and beside it the evaluation
-// curve over the game, as one SVG document.
+// curve over the game, as one SVG document under a title naming the game.
 std::string analysisSvg(const Analysis& analysis);
+
+// The flag kinds, in the order a ply lists them.
+constexpr const char* kFlagKinds[] = {"win", "forbidden", "missed-win", "blunder"};
+
+// How the game ended, as far as the analysis saw it: "Black's five at ply
+// 43", "a full board, drawn", "no five in 60 moves", or where it stopped.
+std::string outcomeText(const Analysis& analysis);
 
 }  // namespace quenvik::tool

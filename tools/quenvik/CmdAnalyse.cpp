@@ -2,6 +2,7 @@
 // think makes it, with the evaluation before and after each move and flags
 // for the moves that stand out.
 #include <cinttypes>
+#include <cstdarg>
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -12,6 +13,7 @@
 #include "tools/quenvik/Commands.h"
 #include "tools/quenvik/Decide.h"
 #include "tools/quenvik/GameRules.h"
+#include "tools/quenvik/Jobs.h"
 #include "tools/quenvik/Terminal.h"
 
 namespace quenvik::tool {
@@ -21,11 +23,13 @@ namespace {
 constexpr int kInterruptedStatus = 130;  // 128 + SIGINT, as shells report it
 constexpr int kProgressBarWidth = 30;
 constexpr int kDefaultAnalyseNodes = 20000;
+constexpr int kMaxJobs = 64;
 
 struct AnalyseOptions {
   DecisionLimits limits;
   std::string svgPath;
   bool json = false;
+  int jobs = 1;
 };
 
 AnalyseOptions readOptions(const ToolArgs& parsed) {
@@ -43,14 +47,24 @@ AnalyseOptions readOptions(const ToolArgs& parsed) {
   }
   if (parsed.options.count("svg")) options.svgPath = parsed.options.at("svg");
   options.json = parsed.flags.count("json") != 0;
+  if (parsed.options.count("jobs")) {
+    options.jobs = parseIntOption("jobs", parsed.options.at("jobs"));
+    if (options.jobs < 1 || options.jobs > kMaxJobs)
+      throw UsageError("--jobs must be 1 to 64, got " + parsed.options.at("jobs"));
+  }
   return options;
 }
 
+// Per ply for one game; nothing when many games each report one line.
+enum class PlyProgress { Shown, Quiet };
+
 class Progress {
  public:
-  explicit Progress(int total) : total_(total), bar_(isTerminal(stderr)), start_(clockMs()) {}
+  Progress(int total, PlyProgress shown)
+      : total_(total), quiet_(shown == PlyProgress::Quiet), bar_(isTerminal(stderr)), start_(clockMs()) {}
 
   void done(int ply) {
+    if (quiet_) return;
     if (!bar_) {
       std::fprintf(stderr, "analysed ply %d of %d\n", ply, total_);
       return;
@@ -64,11 +78,12 @@ class Progress {
   }
 
   void finish() {
-    if (bar_) std::fputc('\n', stderr);
+    if (bar_ && !quiet_) std::fputc('\n', stderr);
   }
 
  private:
   int total_;
+  bool quiet_;
   bool bar_;
   int64_t start_;
 };
@@ -91,11 +106,11 @@ std::vector<std::string> flagsOf(const PlyReport& report, bool five, bool hadFor
 
 // The decision on every position of the game, the empty board first, up to
 // the first five or a full board; stops early on Ctrl-C.
-std::vector<DecisionResult> decideEveryPosition(const Position& game, const DecisionLimits& limits,
+std::vector<DecisionResult> decideEveryPosition(const Position& game, const DecisionLimits& limits, PlyProgress shown,
                                                 std::vector<bool>& fives) {
   const int total = static_cast<int>(game.moves.size());
   const int cells = game.size * game.size;
-  Progress progress(total);
+  Progress progress(total, shown);
   std::vector<DecisionResult> decisions;
   Position prefix{game.size, game.rule, {}};
   decisions.push_back(decideOn(prefix, limits, DecisionLines::Discard));
@@ -129,11 +144,12 @@ std::vector<int> resolvedScores(const Position& game, const std::vector<Decision
   return scores;
 }
 
-Analysis analyseGame(const Position& game, const DecisionLimits& limits) {
+Analysis analyseGame(const Position& game, const GameSource& source, const DecisionLimits& limits, PlyProgress shown) {
   Analysis analysis;
   analysis.game = game;
+  analysis.source = source;
   std::vector<bool> fives;
-  const std::vector<DecisionResult> decisions = decideEveryPosition(game, limits, fives);
+  const std::vector<DecisionResult> decisions = decideEveryPosition(game, limits, shown, fives);
   const std::vector<int> scores = resolvedScores(game, decisions);
   const int cells = game.size * game.size;
   Position prefix{game.size, game.rule, {}};
@@ -156,7 +172,10 @@ Analysis analyseGame(const Position& game, const DecisionLimits& limits) {
   return analysis;
 }
 
-std::string cellText(Move move) { return std::to_string(move.first) + "," + std::to_string(move.second); }
+// A move in both notations: h8 (7,7).
+std::string moveText(Move move) {
+  return posName(move.first, move.second) + " (" + std::to_string(move.first) + "," + std::to_string(move.second) + ")";
+}
 
 std::string joinFlags(const std::vector<std::string>& flags) {
   std::string text;
@@ -164,21 +183,35 @@ std::string joinFlags(const std::vector<std::string>& flags) {
   return text;
 }
 
-void printTable(const Analysis& analysis) {
-  std::printf("ply  colour  played  engine   before   after  flags\n");
+std::string formatted(const char* format, ...) {
+  va_list arguments, again;
+  va_start(arguments, format);
+  va_copy(again, arguments);
+  const int length = std::vsnprintf(nullptr, 0, format, arguments);
+  va_end(arguments);
+  std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, again);
+  va_end(again);
+  text.pop_back();
+  return text;
+}
+
+std::string tableText(const Analysis& analysis) {
+  std::string text = "ply  colour  played       engine        before   after  flags\n";
   for (const PlyReport& report : analysis.plies) {
-    const std::string engineMove = report.engineHasMove ? cellText(report.engineMove) : "none";
-    std::printf("%3d  %-6s  %-6s  %-6s  %7d  %6d%s%s\n", report.ply, report.black ? "black" : "white",
-                cellText(report.played).c_str(), engineMove.c_str(), report.before, report.after,
-                report.flags.empty() ? "" : "  ", joinFlags(report.flags).c_str());
+    const std::string engineMove = report.engineHasMove ? moveText(report.engineMove) : "none";
+    text += formatted("%3d  %-6s  %-11s  %-11s  %7d  %6d%s%s\n", report.ply, report.black ? "black" : "white",
+                      moveText(report.played).c_str(), engineMove.c_str(), report.before, report.after,
+                      report.flags.empty() ? "" : "  ", joinFlags(report.flags).c_str());
   }
+  return text;
 }
 
 nlohmann::ordered_json moveJson(Move move) {
   return {{"x", move.first}, {"y", move.second}, {"pos", posName(move.first, move.second)}};
 }
 
-void printJson(const Analysis& analysis, const DecisionLimits& limits) {
+nlohmann::ordered_json analysisJson(const Analysis& analysis, const DecisionLimits& limits) {
   nlohmann::ordered_json plies = nlohmann::ordered_json::array();
   for (const PlyReport& report : analysis.plies) {
     plies.push_back({{"ply", report.ply},
@@ -189,11 +222,10 @@ void printJson(const Analysis& analysis, const DecisionLimits& limits) {
                      {"after", report.after},
                      {"flags", report.flags}});
   }
-  const nlohmann::ordered_json document = {{"size", analysis.game.size},          {"rule", analysis.game.rule},
-                                           {"moves", analysis.game.moves.size()}, {"nodes", limits.nodes},
-                                           {"time_ms", limits.turnTimeMs},        {"blunder_drop", kBlunderDrop},
-                                           {"complete", analysis.complete},       {"plies", plies}};
-  std::printf("%s\n", document.dump(2).c_str());
+  return {{"size", analysis.game.size},          {"rule", analysis.game.rule},
+          {"moves", analysis.game.moves.size()}, {"nodes", limits.nodes},
+          {"time_ms", limits.turnTimeMs},        {"blunder_drop", kBlunderDrop},
+          {"complete", analysis.complete},       {"plies", plies}};
 }
 
 void writeSvg(const Analysis& analysis, const std::string& path) {
@@ -203,21 +235,18 @@ void writeSvg(const Analysis& analysis, const std::string& path) {
   if (!file) throw UsageError(path + ": cannot write the SVG file");
 }
 
-}  // namespace
-
-int commandAnalyse(const Args& args) {
-  const ToolArgs parsed = parseToolArgs(args, {"nodes", "time", "svg"}, {"json"});
-  const AnalyseOptions options = readOptions(parsed);
+int analyseOne(const ToolArgs& parsed, const AnalyseOptions& options) {
   if (!options.svgPath.empty()) {
     std::ofstream probe(options.svgPath, std::ios::binary | std::ios::app);
     if (!probe) throw UsageError(options.svgPath + ": cannot write the SVG file");
   }
+  if (options.jobs > 1) std::fprintf(stderr, "quenvik: --jobs has one game to analyse: it runs alone\n");
   catchInterrupt(stopDecisionFromSignal);
-  const Analysis analysis = analyseGame(parsed.position, options.limits);
+  const Analysis analysis = analyseGame(parsed.position, parsed.source, options.limits, PlyProgress::Shown);
   if (options.json) {
-    printJson(analysis, options.limits);
+    std::printf("%s\n", analysisJson(analysis, options.limits).dump(2).c_str());
   } else {
-    printTable(analysis);
+    std::fputs(tableText(analysis).c_str(), stdout);
   }
   std::fflush(stdout);
   if (!options.svgPath.empty()) writeSvg(analysis, options.svgPath);
@@ -227,6 +256,81 @@ int commandAnalyse(const Args& args) {
     return kInterruptedStatus;
   }
   return 0;
+}
+
+// ---- many games ----
+
+std::string gameName(const GameSource& source) {
+  std::string name = source.file + " game " + std::to_string(source.index);
+  if (!source.black.empty() || !source.white.empty()) name += " (" + source.black + " - " + source.white + ")";
+  return name;
+}
+
+// One game's output: under --json one document on one line, which names the
+// game; otherwise a heading line, the table and an empty line.
+std::string gameText(const Analysis& analysis, const DecisionLimits& limits, bool json, std::size_t number,
+                     std::size_t count) {
+  if (json) {
+    nlohmann::ordered_json document = {{"file", analysis.source.file},
+                                       {"game", analysis.source.index},
+                                       {"black", analysis.source.black},
+                                       {"white", analysis.source.white},
+                                       {"result", analysis.source.result}};
+    document.update(analysisJson(analysis, limits));
+    return document.dump() + "\n";
+  }
+  return formatted("game %zu of %zu: %s, %s %dx%d, %s\n", number, count, gameName(analysis.source).c_str(),
+                   analysis.game.rule.c_str(), analysis.game.size, analysis.game.size, outcomeText(analysis).c_str()) +
+         tableText(analysis) + "\n";
+}
+
+// Every game, `jobs` at a time, printed in the order of the files; one
+// progress line per game on standard error as each one ends.
+int analyseMany(const std::vector<SourcedGame>& games, const AnalyseOptions& options) {
+  if (!options.svgPath.empty()) throw UsageError("--svg draws one game: pick it with --game FILE --game-index K");
+  if (options.jobs > 1 && !jobsRunInParallel())
+    std::fprintf(stderr, "quenvik: --jobs: this system runs the games one at a time\n");
+  catchInterrupt(stopDecisionFromSignal);
+  const std::size_t count = games.size();
+  std::vector<JobResult> results(count);
+  std::vector<bool> finished(count, false);
+  std::size_t printed = 0, done = 0, incomplete = 0;
+  const int64_t start = clockMs();
+  const auto work = [&](std::size_t i) {
+    const Analysis analysis = analyseGame(games[i].position, games[i].source, options.limits, PlyProgress::Quiet);
+    return JobResult{gameText(analysis, options.limits, options.json, i + 1, count), analysis.complete};
+  };
+  const auto report = [&](std::size_t i, const JobResult& result) {
+    results[i] = result;
+    finished[i] = true;
+    ++done;
+    if (!result.complete) ++incomplete;
+    std::fprintf(stderr, "analysed game %zu of %zu (%zu done, %.1f s): %s, %zu moves%s\n", i + 1, count, done,
+                 static_cast<double>(clockMs() - start) / 1000.0, gameName(games[i].source).c_str(),
+                 games[i].position.moves.size(), result.complete ? "" : ", interrupted");
+    for (; printed < count && finished[printed]; ++printed) std::fputs(results[printed].text.c_str(), stdout);
+    std::fflush(stdout);
+  };
+  runJobs(count, options.jobs, work, report);
+  // After Ctrl-C: what finished out of order is printed too, in order.
+  for (std::size_t i = printed; i < count; ++i) {
+    if (finished[i]) std::fputs(results[i].text.c_str(), stdout);
+  }
+  std::fflush(stdout);
+  if (done < count || incomplete > 0) {
+    std::fprintf(stderr, "quenvik: interrupted after %zu of %zu games\n", done - incomplete, count);
+    return kInterruptedStatus;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int commandAnalyse(const Args& args) {
+  const ToolArgs parsed = parseToolArgs(args, {"nodes", "time", "svg", "jobs"}, {"json"}, PositionUse::Many);
+  const AnalyseOptions options = readOptions(parsed);
+  if (parsed.games.empty()) return analyseOne(parsed, options);
+  return analyseMany(parsed.games, options);
 }
 
 }  // namespace quenvik::tool

@@ -67,7 +67,7 @@ int commandThink(const Args& args) {
 }
 
 int commandBench(const Args& args) {
-  const ToolArgs parsed = parseToolArgs(args, {"nodes"});
+  const ToolArgs parsed = parseToolArgs(args, {"nodes"}, {}, PositionUse::None);
   DecisionLimits limits;
   limits.nodes = kBenchDefaultNodes;
   if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));

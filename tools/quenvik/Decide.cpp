@@ -1,5 +1,6 @@
 #include "tools/quenvik/Decide.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "core/EngineState.h"
@@ -9,6 +10,17 @@
 namespace quenvik::tool {
 
 namespace {
+
+// Set by a stop request until the decision it was meant for has ended; a
+// decision starting clears the engine's own stop request, so this one
+// raises it again once the decision runs.
+std::atomic<int32_t> stopPending{0};
+
+void raiseStop() {
+  engine.stopRequested = 1;
+  int32_t running = 0;
+  engine.stopFlag.compare_exchange_strong(running, 1);
+}
 
 // On top of the start settings that setUpPosition leaves.
 void applyLimits(const DecisionLimits& limits) {
@@ -23,6 +35,7 @@ void applyLimits(const DecisionLimits& limits) {
 struct Listener {
   Reporter printer;  // empty callbacks unless the lines are printed
   bool forcedWin = false;
+  int depth = 0;
   bool hasMove = false;
   int x = -1;
   int y = -1;
@@ -39,12 +52,14 @@ Reporter listeningReporter(Listener& listener) {
   Reporter reporter;
   reporter.context = &listener;
   reporter.expectedTime = [](void* c, int32_t budget) {
+    if (stopPending.load() != 0) raiseStop();
     pass(listenerOf(c).printer.expectedTime, listenerOf(c).printer, budget);
   };
   reporter.iteration = [](void* c, const IterationReport& r) {
     pass<const IterationReport&>(listenerOf(c).printer.iteration, listenerOf(c).printer, r);
   };
   reporter.summary = [](void* c, const SearchSummary& s) {
+    listenerOf(c).depth = s.depth;
     pass<const SearchSummary&>(listenerOf(c).printer.summary, listenerOf(c).printer, s);
   };
   reporter.forcedWin = [](void* c) {
@@ -84,17 +99,20 @@ DecisionResult decideOn(const Position& position, const DecisionLimits& limits, 
   // On an empty board the engine opens without searching: no score.
   result.score = position.moves.empty() ? 0 : static_cast<int>(engine.bestScore);
   result.forcedWin = listener.forcedWin;
+  result.depth = listener.depth;
   if (result.forcedWin) result.score = kWinScore;
   result.hasMove = listener.hasMove;
   result.x = listener.x;
   result.y = listener.y;
+  stopPending = 0;
   return result;
 }
 
 void stopDecisionFromSignal() {
-  engine.stopRequested = 1;
-  int32_t running = 0;
-  engine.stopFlag.compare_exchange_strong(running, 1);
+  stopPending = 1;
+  raiseStop();
 }
+
+void forgetStopRequest() { stopPending = 0; }
 
 }  // namespace quenvik::tool

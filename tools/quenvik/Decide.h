@@ -24,6 +24,7 @@ struct DecisionResult {
   int score = 0;           // engine.bestScore, for the side to move
   bool forcedWin = false;  // "Here it is!": a win by fours, score set to kWinScore
   int32_t nodes = 0;
+  int depth = 0;          // the deepest finished iteration; 0 without a search
   int64_t elapsedMs = 0;  // the decision alone, set-up excluded
 };
 
@@ -32,7 +33,11 @@ struct DecisionResult {
 DecisionResult decideOn(const Position& position, const DecisionLimits& limits, DecisionLines lines);
 
 // Asks a running decision to stop, as YXSTOP would; safe in a signal
-// handler (one lock-free atomic store).
+// handler (lock-free atomic stores). A decision about to start when the
+// signal comes stops as soon as it has started.
 void stopDecisionFromSignal();
+
+// Forgets a stop that came after the last decision ended.
+void forgetStopRequest();
 
 }  // namespace quenvik::tool

@@ -61,16 +61,20 @@ void requireSize(int size, const std::string& where) {
   }
 }
 
-// Each move on the board and on an empty cell; where(i) names move i.
-template <typename Where>
-void checkMoves(const std::vector<Move>& moves, int size, Where where) {
-  std::vector<bool> taken(static_cast<std::size_t>(size * size), false);
+std::string cellText(Move move) { return std::to_string(move.first) + "," + std::to_string(move.second); }
+
+// Each move on the board and on an empty cell. where(i) names the place of
+// move i in the file, written(i) the move as the file writes it.
+template <typename Where, typename Written>
+void checkMoves(const std::vector<Move>& moves, int size, Where where, Written written) {
+  const std::string board = "the " + std::to_string(size) + "x" + std::to_string(size) + " board";
+  std::vector<std::size_t> takenBy(static_cast<std::size_t>(size * size), 0);  // move number, from 1
   for (std::size_t i = 0; i < moves.size(); ++i) {
     const auto [x, y] = moves[i];
-    const std::string cell = std::to_string(x) + "," + std::to_string(y);
-    if (x < 0 || x >= size || y < 0 || y >= size) refuseAt(where(i), "move " + cell + " is off the board");
-    if (taken[static_cast<std::size_t>(y * size + x)]) refuseAt(where(i), "move " + cell + " is on a taken cell");
-    taken[static_cast<std::size_t>(y * size + x)] = true;
+    if (x < 0 || x >= size || y < 0 || y >= size) refuseAt(where(i), "move " + written(i) + " is off " + board);
+    std::size_t& taker = takenBy[static_cast<std::size_t>(y * size + x)];
+    if (taker != 0) refuseAt(where(i), "move " + written(i) + " is on a cell taken by move " + std::to_string(taker));
+    taker = i + 1;
   }
 }
 
@@ -86,7 +90,9 @@ struct SgfGame {
   int size = 15;
   int sizeLine = 0;
   std::optional<std::string> rule;
+  std::string black, white, result;
   std::vector<SgfMove> moves;
+  std::vector<std::string> written;  // each move as the file writes it: B[hh]
 };
 
 class SgfReader {
@@ -186,6 +192,7 @@ class SgfReader {
         refuseAt(where, "unreadable move " + ident + "[" + value + "] (two letters, a = 0)");
       }
       game.moves.push_back({{value[0] - 'a', value[1] - 'a'}, line});
+      game.written.push_back(ident + "[" + value + "]");
     } else if (ident == "AB" || ident == "AW" || ident == "AE") {
       refuseAt(where, "set-up stones (" + ident + ") are not read: the game must be played move by move");
     } else if (ident == "GM" && root && trim(value) != "4") {
@@ -195,6 +202,12 @@ class SgfReader {
       game.sizeLine = line;
     } else if (ident == "RU" && root) {
       game.rule = readRule(trim(value), where);
+    } else if (ident == "PB" && root) {
+      game.black = trim(value);
+    } else if (ident == "PW" && root) {
+      game.white = trim(value);
+    } else if (ident == "RE" && root) {
+      game.result = trim(value);
     }
   }
 
@@ -220,23 +233,37 @@ class SgfReader {
   }
 };
 
-GameRecord readSgf(const std::string& text, const std::string& name, int gameIndex) {
-  const std::vector<SgfGame> games = SgfReader(text, name).readGames();
+GameRecord sgfRecord(const SgfGame& game, const std::string& name, int gameIndex) {
+  GameRecord record;
+  record.size = game.size;
+  record.rule = game.rule;
+  record.black = game.black;
+  record.white = game.white;
+  record.result = game.result;
+  for (const SgfMove& move : game.moves) record.moves.push_back(move.move);
+  checkMoves(
+      record.moves, record.size,
+      [&](std::size_t i) {
+        return name + ": game " + std::to_string(gameIndex) + " move " + std::to_string(i + 1) + " (line " +
+               std::to_string(game.moves[i].line) + ")";
+      },
+      [&](std::size_t i) { return game.written[i] + " (" + cellText(record.moves[i]) + ")"; });
+  return record;
+}
+
+std::vector<SgfGame> readSgfGames(const std::string& text, const std::string& name) {
+  std::vector<SgfGame> games = SgfReader(text, name).readGames();
   if (games.empty()) refuseAt(name, "holds no game");
+  return games;
+}
+
+GameRecord readSgf(const std::string& text, const std::string& name, int gameIndex) {
+  const std::vector<SgfGame> games = readSgfGames(text, name);
   if (gameIndex < 1 || gameIndex > static_cast<int>(games.size())) {
     refuseAt(name, "there is no game " + std::to_string(gameIndex) + " (the file holds " +
                        std::to_string(games.size()) + (games.size() == 1 ? " game)" : " games)"));
   }
-  const SgfGame& game = games[static_cast<std::size_t>(gameIndex - 1)];
-  GameRecord record;
-  record.size = game.size;
-  record.rule = game.rule;
-  for (const SgfMove& move : game.moves) record.moves.push_back(move.move);
-  checkMoves(record.moves, record.size, [&](std::size_t i) {
-    return name + ": game " + std::to_string(gameIndex) + " move " + std::to_string(i + 1) + " (line " +
-           std::to_string(game.moves[i].line) + ")";
-  });
-  return record;
+  return sgfRecord(games[static_cast<std::size_t>(gameIndex - 1)], name, gameIndex);
 }
 
 // ---- .psq ----
@@ -259,12 +286,28 @@ int readPsqSize(const std::string& header, const std::string& where) {
 
 // A move line is "x,y,t" counted from 1; the first line without a comma
 // ends the moves (brain names, then the error code).
-GameRecord readPsq(const std::vector<std::string>& lines, const std::string& name, int gameIndex) {
-  if (gameIndex != 1) refuseAt(name, "there is no game " + std::to_string(gameIndex) + " (the file holds 1 game)");
+// The lines after the moves name the two brains, Black's first, and end with
+// an error code.
+void readPsqPlayers(const std::vector<std::string>& lines, std::size_t first, GameRecord& record) {
+  std::vector<std::string> names;
+  for (std::size_t i = first; i < lines.size() && names.size() < 2; ++i) {
+    const std::string line = trim(lines[i]);
+    int code = 0;
+    if (!line.empty() && !readWholeInt(line, code)) names.push_back(line);
+  }
+  if (names.size() == 2) {
+    record.black = names[0];
+    record.white = names[1];
+  }
+}
+
+GameRecord readPsq(const std::vector<std::string>& lines, const std::string& name) {
   GameRecord record;
   record.size = readPsqSize(lines.front(), lineAt(name, 1));
   std::vector<int> moveLines;
-  for (std::size_t i = 1; i < lines.size(); ++i) {
+  std::vector<std::string> written;
+  std::size_t i = 1;
+  for (; i < lines.size(); ++i) {
     const std::string line = trim(lines[i]);
     if (line.find(',') == std::string::npos) break;
     std::vector<std::string> fields;
@@ -278,8 +321,13 @@ GameRecord readPsq(const std::vector<std::string>& lines, const std::string& nam
     }
     record.moves.push_back({x - 1, y - 1});
     moveLines.push_back(static_cast<int>(i + 1));
+    written.push_back(fields[0] + "," + fields[1]);
   }
-  checkMoves(record.moves, record.size, [&](std::size_t i) { return lineAt(name, moveLines[i]); });
+  readPsqPlayers(lines, i, record);
+  // The file counts from 1; the x,y counted from 0 follow for the other tools.
+  checkMoves(
+      record.moves, record.size, [&](std::size_t k) { return lineAt(name, moveLines[k]); },
+      [&](std::size_t k) { return written[k] + " (" + cellText(record.moves[k]) + " counted from 0)"; });
   return record;
 }
 
@@ -290,9 +338,7 @@ bool looksLikeCell(const std::string& word) {
          word.find(',') != std::string::npos;
 }
 
-GameRecord readMoveList(const std::vector<std::string>& lines, const std::string& name, int gameIndex,
-                        int defaultSize) {
-  if (gameIndex != 1) refuseAt(name, "there is no game " + std::to_string(gameIndex) + " (the file holds 1 game)");
+GameRecord readMoveList(const std::vector<std::string>& lines, const std::string& name, int defaultSize) {
   GameRecord record;
   record.size = defaultSize;
   std::vector<int> moveLines;
@@ -311,54 +357,35 @@ GameRecord readMoveList(const std::vector<std::string>& lines, const std::string
       moveLines.push_back(static_cast<int>(i + 1));
     }
   }
-  checkMoves(record.moves, record.size, [&](std::size_t i) { return lineAt(name, moveLines[i]); });
+  checkMoves(
+      record.moves, record.size, [&](std::size_t i) { return lineAt(name, moveLines[i]); },
+      [&](std::size_t i) { return cellText(record.moves[i]); });
   return record;
 }
 
-}  // namespace
-
-std::vector<Move> parsePosString(const std::string& text) {
-  std::vector<Move> moves;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char letter = static_cast<unsigned char>(text[i]);
-    if (!std::isalpha(letter))
-      throw UsageError("unreadable pos '" + text + "' at character " + std::to_string(i + 1) +
-                       " (expected letter then number, e.g. h8i9)");
-    const int x = std::tolower(letter) - 'a';
-    std::size_t digits = ++i;
-    int number = 0;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && i - digits < 3) {
-      number = number * 10 + (text[i] - '0');
-      ++i;
-    }
-    if (i == digits)
-      throw UsageError("unreadable pos '" + text + "': no number after '" + std::string(1, static_cast<char>(letter)) +
-                       "'");
-    moves.push_back({x, number - 1});
-  }
-  return moves;
+void requireFirstGame(const std::string& name, int gameIndex) {
+  if (gameIndex != 1) refuseAt(name, "there is no game " + std::to_string(gameIndex) + " (the file holds 1 game)");
 }
 
-std::string posName(int x, int y) { return std::string(1, static_cast<char>('a' + x)) + std::to_string(y + 1); }
+enum class Format { Sgf, Psq, MoveList };
 
-GameRecord parseGameText(const std::string& text, const std::string& name, int gameIndex, int defaultSize) {
+// The format is told by the content; body is the text without a byte-order mark.
+Format formatOf(const std::string& text, const std::string& name, std::string& body) {
   std::size_t start = 0;
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;  // a byte-order mark
-  const std::string body = text.substr(start);
+  body = text.substr(start);
   const std::string head = trim(body.substr(0, 64));
   if (head.empty()) refuseAt(name, "the file is empty");
-  if (head[0] == '(') return readSgf(body, name, gameIndex);
-  const std::vector<std::string> lines = splitLines(body);
-  if (head.rfind(kPsqHeader, 0) == 0) return readPsq(lines, name, gameIndex);
+  if (head[0] == '(') return Format::Sgf;
+  if (head.rfind(kPsqHeader, 0) == 0) return Format::Psq;
   std::istringstream words(head);
   std::string firstWord;
   words >> firstWord;
-  if (looksLikeCell(firstWord)) return readMoveList(lines, name, gameIndex, defaultSize);
+  if (looksLikeCell(firstWord)) return Format::MoveList;
   refuseAt(name, "unknown format (expected SGF, a .psq record or x,y moves)");
 }
 
-GameRecord readGameFile(const std::string& path, int gameIndex, int defaultSize) {
+std::string readFileText(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) refuseAt(path, "cannot read the file");
   std::string text;
@@ -374,7 +401,84 @@ GameRecord readGameFile(const std::string& path, int gameIndex, int defaultSize)
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) refuseAt(path, "cannot read the file");
-  return parseGameText(text, path, gameIndex, defaultSize);
+  return text;
+}
+
+}  // namespace
+
+std::vector<Move> parsePosString(const std::string& text, std::vector<std::string>* written) {
+  std::vector<Move> moves;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char letter = static_cast<unsigned char>(text[i]);
+    if (!std::isalpha(letter))
+      throw UsageError("unreadable pos '" + text + "' at character " + std::to_string(i + 1) +
+                       " (expected letter then number, e.g. h8i9)");
+    const std::size_t start = i;
+    const int x = std::tolower(letter) - 'a';
+    std::size_t digits = ++i;
+    int number = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && i - digits < 3) {
+      number = number * 10 + (text[i] - '0');
+      ++i;
+    }
+    if (i == digits)
+      throw UsageError("unreadable pos '" + text + "': no number after '" + std::string(1, static_cast<char>(letter)) +
+                       "'");
+    moves.push_back({x, number - 1});
+    if (written != nullptr) written->push_back(text.substr(start, i - start));
+  }
+  return moves;
+}
+
+std::string posName(int x, int y) { return std::string(1, static_cast<char>('a' + x)) + std::to_string(y + 1); }
+
+int ruleMask(const std::string& rule) {
+  constexpr int kExactFiveMask = 1;
+  constexpr int kRenjuMask = 4;
+  if (rule == "renju") return kRenjuMask;
+  return rule == "exact" ? kExactFiveMask : 0;
+}
+
+GameRecord parseGameText(const std::string& text, const std::string& name, int gameIndex, int defaultSize) {
+  std::string body;
+  switch (formatOf(text, name, body)) {
+    case Format::Sgf:
+      return readSgf(body, name, gameIndex);
+    case Format::Psq:
+      requireFirstGame(name, gameIndex);
+      return readPsq(splitLines(body), name);
+    case Format::MoveList:
+      requireFirstGame(name, gameIndex);
+      return readMoveList(splitLines(body), name, defaultSize);
+  }
+  return {};
+}
+
+std::vector<GameRecord> parseAllGames(const std::string& text, const std::string& name, int defaultSize) {
+  std::string body;
+  switch (formatOf(text, name, body)) {
+    case Format::Sgf: {
+      const std::vector<SgfGame> games = readSgfGames(body, name);
+      std::vector<GameRecord> records;
+      for (std::size_t i = 0; i < games.size(); ++i)
+        records.push_back(sgfRecord(games[i], name, static_cast<int>(i + 1)));
+      return records;
+    }
+    case Format::Psq:
+      return {readPsq(splitLines(body), name)};
+    case Format::MoveList:
+      return {readMoveList(splitLines(body), name, defaultSize)};
+  }
+  return {};
+}
+
+GameRecord readGameFile(const std::string& path, int gameIndex, int defaultSize) {
+  return parseGameText(readFileText(path), path, gameIndex, defaultSize);
+}
+
+std::vector<GameRecord> readAllGames(const std::string& path, int defaultSize) {
+  return parseAllGames(readFileText(path), path, defaultSize);
 }
 
 }  // namespace quenvik::tool

@@ -17,10 +17,14 @@ struct GameRecord {
   int size = 15;
   std::optional<std::string> rule;  // freestyle, exact or renju, when the file says
   std::vector<Move> moves;
+  std::string black;   // the players, when the file names them (SGF PB and PW,
+  std::string white;   // the brains of a .psq record)
+  std::string result;  // the file's own result (SGF RE), when it gives one
 };
 
-// "h8i9j7": a letter for x (a = 0), then a number for y (1 = 0).
-std::vector<Move> parsePosString(const std::string& text);
+// "h8i9j7": a letter for x (a = 0), then a number for y (1 = 0). When
+// `written` is given it receives each move as it was written ("h8").
+std::vector<Move> parsePosString(const std::string& text, std::vector<std::string>* written = nullptr);
 
 // The same notation for one cell: 7,7 is "h8".
 std::string posName(int x, int y);
@@ -31,5 +35,13 @@ GameRecord readGameFile(const std::string& path, int gameIndex, int defaultSize)
 
 // The same on text already read; name stands for the file in messages.
 GameRecord parseGameText(const std::string& text, const std::string& name, int gameIndex, int defaultSize);
+
+// Every game of the file, in order, each checked as readGameFile checks one.
+std::vector<GameRecord> readAllGames(const std::string& path, int defaultSize);
+std::vector<GameRecord> parseAllGames(const std::string& text, const std::string& name, int defaultSize);
+
+// The protocol's rule mask of a rule name, as SGF's RU holds it: 0
+// free-style, 1 exact five, 4 Renju.
+int ruleMask(const std::string& rule);
 
 }  // namespace quenvik::tool

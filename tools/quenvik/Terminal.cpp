@@ -6,6 +6,8 @@
 #if defined(_WIN32)
 #include <io.h>
 #else
+#include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -37,6 +39,25 @@ void catchInterrupt(void (*onInterrupt)()) {
 }
 
 bool interrupted() { return interruptSeen != 0; }
+
+void releaseInterrupt() {
+  std::signal(SIGINT, SIG_DFL);
+  interruptCallback = nullptr;
+  interruptSeen = 0;
+}
+
+bool discardTypeAhead(std::FILE* stream) {
+  if (!isTerminal(stream)) return false;
+#if defined(_WIN32)
+  return false;
+#else
+  // A terminal in line mode reports input only once a line is complete.
+  pollfd pending{fileno(stream), POLLIN, 0};
+  const bool lineWaiting = poll(&pending, 1, 0) > 0 && (pending.revents & POLLIN) != 0;
+  tcflush(fileno(stream), TCIFLUSH);
+  return lineWaiting;
+#endif
+}
 
 bool readInputLine(std::FILE* stream, std::string& line, std::size_t maxLength, bool& truncated) {
   line.clear();

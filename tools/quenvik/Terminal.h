@@ -15,6 +15,14 @@ bool isTerminal(std::FILE* stream);
 void catchInterrupt(void (*onInterrupt)());
 bool interrupted();
 
+// Ctrl-C ends the program again, as by default, and interrupted() is false.
+void releaseInterrupt();
+
+// On a terminal: drops whatever was typed and not yet read (whole lines and
+// a line begun); true when a whole line was dropped. Does nothing elsewhere,
+// so input from a pipe or a file is read in full.
+bool discardTypeAhead(std::FILE* stream);
+
 // One line of input, at most maxLength bytes kept (the rest of a longer
 // line is read and dropped; `truncated` tells). False at end of input.
 bool readInputLine(std::FILE* stream, std::string& line, std::size_t maxLength, bool& truncated);

@@ -27,8 +27,33 @@ struct HelpRequested : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Where a game came from, for titles and progress lines: a file and the
+// game's number in it, with what the file says about the game. file is empty
+// for a position given on the command line.
+struct GameSource {
+  std::string file;
+  int index = 1;  // from 1
+  std::string black;
+  std::string white;
+  std::string result;  // the file's own (SGF RE)
+};
+
+struct SourcedGame {
+  Position position;
+  GameSource source;
+};
+
+// What a subcommand does with the position options: one position (every
+// subcommand but bench), none (bench decides fixed positions), or, for
+// analyse, every game of several files or of a file of many.
+enum class PositionUse { One, None, Many };
+
 struct ToolArgs {
   Position position;
+  GameSource source;
+  // PositionUse::Many: every game, in file order, when --game names several
+  // files or a file of many games without --game-index; empty otherwise.
+  std::vector<SourcedGame> games;
   std::map<std::string, std::string> options;  // the subcommand's own options, without "--"
   std::set<std::string> flags;                 // the subcommand's own flags that were given
 };
@@ -38,7 +63,7 @@ struct ToolArgs {
 // value) and flags (none). Throws UsageError on anything it cannot accept,
 // HelpRequested for --help.
 ToolArgs parseToolArgs(const std::vector<std::string>& args, const std::set<std::string>& extraOptions,
-                       const std::set<std::string>& extraFlags = {});
+                       const std::set<std::string>& extraFlags = {}, PositionUse use = PositionUse::One);
 
 // The subcommand whose arguments parseToolArgs reads next, for --help.
 void setHelpTopic(const std::string& subcommand, const std::string& description);

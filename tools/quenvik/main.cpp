@@ -44,6 +44,12 @@ int printOverview() {
   std::printf("usage: quenvik SUBCOMMAND [OPTIONS]; quenvik SUBCOMMAND --help for its options\n\n");
   for (const Subcommand& subcommand : kSubcommands)
     std::printf("  %-10s %s\n", subcommand.name, subcommand.description);
+  std::printf("\nquenvik --version prints the version.\n");
+  return 0;
+}
+
+int printVersion() {
+  std::printf("quenvik %s\n", QUENVIK_VERSION);
   return 0;
 }
 
@@ -53,6 +59,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return usage("missing subcommand (" + subcommandNames() + ")");
   const std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") return printOverview();
+  if (name == "--version" || name == "-V" || name == "version") return printVersion();
   const quenvik::tool::Args args(argv + 2, argv + argc);
   for (const Subcommand& subcommand : kSubcommands) {
     if (name != subcommand.name) continue;
