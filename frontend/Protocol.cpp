@@ -145,12 +145,23 @@ BlockRead readBoardBlock(std::FILE* input) {
   return BlockRead::Done;
 }
 
+// A block that comes before any game is refused, and its stone lines are
+// passed over up to DONE, so none of them is taken for a command.
+BlockRead skipBoardBlock(std::FILE* input) {
+  std::string line;
+  for (;;) {
+    const LineStatus status = readProtocolLine(input, line, kMaxBlockLine);
+    if (status == LineStatus::End) return BlockRead::InputEnded;
+    if (status == LineStatus::Line && !line.empty() && (line[0] == 'D' || line[0] == 'd')) return BlockRead::Done;
+  }
+}
+
 // Reads the block up to its DONE line, then moves. Returns false when the
 // input ends first (the block is abandoned and no decision starts).
 bool handleBoard(std::FILE* input, Launch launch) {
   if (!gameStarted()) {
     reply("ERROR No game started.");
-    return true;
+    return skipBoardBlock(input) == BlockRead::Done;
   }
   if (readBoardBlock(input) == BlockRead::InputEnded) return false;
   launchDecision(launch);
@@ -161,7 +172,7 @@ bool handleBoard(std::FILE* input, Launch launch) {
 bool handleYxBoard(std::FILE* input) {
   if (!gameStarted()) {
     reply("ERROR No game started.");
-    return true;
+    return skipBoardBlock(input) == BlockRead::Done;
   }
   return readBoardBlock(input) == BlockRead::Done;
 }
@@ -219,6 +230,26 @@ void handleAbout() {
   std::fflush(out);
 }
 
+// The tournament protocol's answer to a command word the engine does not
+// know, so a manager can fall back to a command it must support. The word is
+// echoed upper-cased, with anything unprintable shown as '?'.
+void replyUnknown(const std::string& word) {
+  std::string shown = word;
+  for (char& c : shown) {
+    if (c < ' ' || c > '~') c = '?';
+  }
+  emitTo(out, "UNKNOWN Command %s is not known.\n", shown.c_str());
+  std::fflush(out);
+}
+
+// END while a decision runs: nothing more is printed, the search stops at
+// once, and the loop ends as soon as the think thread has unwound.
+void endWhileThinking() {
+  closeDecisionOutput();
+  requestStop();
+  waitForDecisions();
+}
+
 void handleTakeback() {
   if (engine.recordCount == 0) {
     reply("ERROR Takeback error.");
@@ -232,6 +263,7 @@ void handleTakeback() {
 
 int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
   out = output;
+  openDecisionOutput();
   seedRandom(kMainThreadSeed);
   emitTo(out, "MESSAGE Quenvik %s is ready.\n", kEngineVersion);
   std::fflush(out);
@@ -241,8 +273,14 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
     const LineStatus status = readProtocolLine(input, line, kMaxCommandLine);
     if (status == LineStatus::End) break;
     if (engine.thinking.load() != 0) {
-      // Only a stop reaches a running decision; everything else is dropped.
-      if (status == LineStatus::Line && commandWord(line) == "YXSTOP") requestStop();
+      // Only a stop or END reaches a running decision; everything else is
+      // dropped without a reply (the manager is waiting for the move).
+      const std::string word = status == LineStatus::Line ? commandWord(line) : std::string();
+      if (word == "YXSTOP") requestStop();
+      if (word == "END") {
+        endWhileThinking();
+        break;
+      }
       continue;
     }
     if (status == LineStatus::TooLong) {
@@ -281,6 +319,8 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
       clearHashTable();
     } else if (word == "YXNBEST") {
       handleNBest(line, launch);
+    } else if (word != "YXSTOP") {  // a stop with nothing running is simply late
+      replyUnknown(word);
     }
   }
   // A decision still running finishes and prints its move before the exit.

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <mutex>
 
 #include "think/Analysis.h"
 
@@ -11,18 +12,34 @@ namespace {
 
 std::FILE* streamOf(void* context) { return static_cast<std::FILE*>(context); }
 
+// The think thread reports while the front end may close the output (END
+// while thinking): a report is written whole under the lock, or not at all.
+std::mutex decisionOutputLock;
+bool decisionOutputClosed = false;
+
+struct DecisionOutput {
+  std::lock_guard<std::mutex> hold{decisionOutputLock};
+  bool open() const { return !decisionOutputClosed; }
+};
+
 void printExpectedTime(void* context, int32_t budgetMs) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   emitTo(streamOf(context), "MESSAGE Expected time=%dms\n", budgetMs);
   std::fflush(streamOf(context));
 }
 
 void printIteration(void* context, const IterationReport& report) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   emitTo(streamOf(context), "MESSAGE %2d;(%02d,%02d) %7d ---------- %8lld\n", report.depth, report.a, report.b,
          report.score, static_cast<long long>(report.elapsedMs));
   std::fflush(streamOf(context));
 }
 
 void printSummary(void* context, const SearchSummary& summary) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   std::FILE* out = streamOf(context);
   const int64_t t = summary.elapsedMs;
   emitTo(out, "MESSAGE Nodes=%d, Time=%lldms, ", summary.nodes, static_cast<long long>(t));
@@ -36,21 +53,29 @@ void printSummary(void* context, const SearchSummary& summary) {
 }
 
 void printForcedWin(void* context) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   emitTo(streamOf(context), "MESSAGE Here it is!\n");
   std::fflush(streamOf(context));
 }
 
 void printFallback(void* context) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   emitTo(streamOf(context), "MESSAGE Er...\n");
   std::fflush(streamOf(context));
 }
 
 void printMove(void* context, int x, int y) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   emitTo(streamOf(context), "%d,%d\n", x, y);
   std::fflush(streamOf(context));
 }
 
 void printNoMove(void* context) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   emitTo(streamOf(context), "ERROR No empty cell.\n");
   std::fflush(streamOf(context));
 }
@@ -58,6 +83,8 @@ void printNoMove(void* context) {
 constexpr const char* kRootEventWords[] = {"POS", "DONE", "BEST", "LOSE"};
 
 void printRootEvent(void* context, RootEventKind kind, int x, int y) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   emitTo(streamOf(context), "MESSAGE REALTIME %s %d,%d\n", kRootEventWords[kind], x, y);
   std::fflush(streamOf(context));
 }
@@ -72,6 +99,8 @@ void printEval(std::FILE* out, int score) {
 }
 
 void printAnalysis(void* context, const AnalysisReport& report) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   std::FILE* out = streamOf(context);
   emitTo(out, "INFO PV %d\nINFO NUMPV %d\nINFO DEPTH %d\n", report.pvIndex, report.pvCount, report.depth);
   printEval(out, report.score);
@@ -88,6 +117,16 @@ void emitTo(std::FILE* stream, const char* format, ...) {
   va_start(arguments, format);
   std::vfprintf(stream, format, arguments);
   va_end(arguments);
+}
+
+void closeDecisionOutput() {
+  std::lock_guard<std::mutex> hold(decisionOutputLock);
+  decisionOutputClosed = true;
+}
+
+void openDecisionOutput() {
+  std::lock_guard<std::mutex> hold(decisionOutputLock);
+  decisionOutputClosed = false;
 }
 
 Reporter protocolReporter(std::FILE* stream) {

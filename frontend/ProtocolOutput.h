@@ -15,4 +15,11 @@ void emitTo(std::FILE* stream, const char* format, ...) __attribute__((format(pr
 // A decision's reports as protocol lines on `stream`, each flushed.
 Reporter protocolReporter(std::FILE* stream);
 
+// After END the engine says nothing more: a decision still unwinding prints
+// no further report and no move. Returns once no report is half-way out.
+void closeDecisionOutput();
+
+// Lets decisions report again (a new run of the protocol loop).
+void openDecisionOutput();
+
 }  // namespace quenvik

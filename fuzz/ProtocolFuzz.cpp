@@ -108,7 +108,7 @@ void checkOutput(std::string_view output) {
     } else if (startsWith(line, "FORBID ")) {
       if (line.back() != '.' || (line.size() - 8) % 4 != 0) fail("a FORBID line of unknown form");
     } else if (!startsWith(line, "MESSAGE ") && line != "OK" && !startsWith(line, "ERROR ") &&
-               !startsWith(line, "INFO ") && !startsWith(line, "name=\"Quenvik\"")) {
+               !startsWith(line, "UNKNOWN ") && !startsWith(line, "INFO ") && !startsWith(line, "name=\"Quenvik\"")) {
       fail("an output line of unknown form");
     }
   }

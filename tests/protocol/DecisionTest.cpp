@@ -141,16 +141,16 @@ TEST(DecisionStop, YxstopAnswersAtOnceWithALegalMove) {
   EXPECT_TRUE(std::regex_match(messages.back(), kFinalReport)) << messages.back();
 }
 
-TEST(DecisionStop, EverythingButYxstopIsDroppedWhileThinking) {
+TEST(DecisionStop, EverythingButYxstopAndEndIsDroppedWhileThinking) {
   LongDecision engine;
-  engine.send("END");
+  engine.send("XYZZY");  // no UNKNOWN either: the manager waits for the move
   engine.send("START 20");
   engine.send("TURN 0,0");
   engine.send("ABOUT");
   engine.send("YXSTOP");
   const std::string reply = engine.moveAfterStop();
   ASSERT_TRUE(isMoveLine(reply));
-  engine.expectSilence();             // still running: END was dropped
+  engine.expectSilence();
   engine.send("INFO max_node 1000");  // keep the next decisions short
   engine.send("TURN 0,0");            // not on record: that TURN was dropped too
   EXPECT_TRUE(isMoveLine(engine.move()));
@@ -158,6 +158,20 @@ TEST(DecisionStop, EverythingButYxstopIsDroppedWhileThinking) {
   EXPECT_TRUE(isMoveLine(engine.move()));
   engine.send("END");
   EXPECT_EQ(engine.waitExit(), 0);
+}
+
+// The search stops at once and the process ends without its move; the time
+// it takes is measured by bench/end_latency.py.
+TEST(DecisionStop, EndWhileThinkingExitsWithoutAMove) {
+  LongDecision engine;
+  engine.send("END");
+  engine.send("ABOUT");  // read after END by nobody
+  std::vector<std::string> after;
+  while (auto line = engine.readLine(kStopBoundMs)) after.push_back(*line);
+  for (const auto& line : after) {
+    EXPECT_TRUE(isIterationLine(line)) << "printed after END: " << line;  // only lines already under way
+  }
+  EXPECT_EQ(engine.waitExit(kStopBoundMs), 0);
 }
 
 TEST(DecisionStop, EndOfInputWhileThinkingWaitsForTheMove) {

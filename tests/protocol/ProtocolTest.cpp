@@ -31,15 +31,34 @@ TEST(ProtocolStart, SizesFiveToTwentyAccepted) {
   }
 }
 
-TEST(ProtocolStart, WordsThatMerelyBeginWithACommandAreIgnored) {
+TEST(ProtocolUnknown, WordsTheEngineDoesNotKnowAnswerUnknown) {
   Engine engine;
-  engine.send("STARTX 15");
-  engine.send("STAR 15");
-  engine.send("XYZZY");
-  engine.send("BEGINNER");
-  engine.expectSilence();
+  for (const char* line : {"STARTX 15", "STAR 15", "xyzzy", "BEGINNER", "DONE", "7,7,1", "yxsearchdefend"}) {
+    engine.send(line);
+    const std::string reply = engine.next();
+    EXPECT_EQ(reply.rfind("UNKNOWN ", 0), 0u) << line << ": " << reply;
+  }
   engine.send("BEGIN");
   EXPECT_EQ(engine.next(), "ERROR No game started.");  // the STARTX above started nothing
+}
+
+// Stone lines and DONE belong to their block, even to one refused before
+// any game; after the block the loop reads commands again.
+TEST(ProtocolUnknown, LinesInsideABlockAreNotCommands) {
+  Engine engine;
+  for (const char* block : {"BOARD", "yxboard"}) {
+    engine.send(block);
+    EXPECT_EQ(engine.next(), "ERROR No game started.") << block;
+    engine.send("7,7,1");
+    engine.send("DONE");
+  }
+  engine.start(15);
+  engine.send("YXBOARD");
+  engine.send("7,7,2");
+  engine.send("8,8,1");
+  engine.send("DONE");
+  engine.send("INFO no_such_key 1");
+  engine.expectSilence();
 }
 
 TEST(ProtocolStart, UnreadableOrHugeSizeChangesNothing) {
@@ -110,6 +129,7 @@ TEST(ProtocolBegin, MoveRequestsBeforeAnyGameAreRefused) {
     engine.send(line);
     EXPECT_EQ(engine.next(), "ERROR No game started.") << line;
   }
+  engine.send("DONE");
   engine.send("START 99");
   EXPECT_EQ(engine.next(), "ERROR Size error.");
   engine.send("BEGIN");
