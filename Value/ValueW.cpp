@@ -129,7 +129,7 @@ double evaluatePosition(int32_t x) {
     for (int a = 0; a < n; ++a) {
       for (int b = 0; b < n; ++b) {
         if (engine.board[a][b] != kEmpty || evalOwn[rank[xi][a][b]] < kFivePointOwn) continue;
-        if (renjuOn() && rank[yi][a][b] == 0) return kEvalDecided;  // the block is forbidden to Black
+        if (renju() && rank[yi][a][b] == 0) return kEvalDecided;  // the block is forbidden to Black
         engine.board[a][b] = y;
         engine.stoneCount += 1;
         updatePatterns();

@@ -195,7 +195,7 @@ void summarizeCellWith(int a, int b, LazyViews& views) {
   const CellCounts black = countLines(state.patternCodes[0][a][b]);
   int32_t blackRank = black.rank;
   int32_t blackLevel = black.level;
-  if (renjuOn()) {
+  if (renju()) {
     bool forbidden = false;
     switch (blackVerdictFromCounts(black.fives, black.fours, black.overlines, black.openThrees)) {
       case BlackVerdict::Forbidden:
@@ -333,7 +333,7 @@ void updateDirection(int a, int b, int d) {
 
 void updatePatterns() {
   const int n = engine.boardSize;
-  const int radius = (exactFiveOn() || renjuOn()) ? kExactRadius : kFreeRadius;
+  const int radius = (exactFive() || renju()) ? kExactRadius : kFreeRadius;
   PatternState& state = engine.patterns;
   uint8_t marks[kGridWidth][kGridWidth];  // bit d: recompute direction d
   std::memset(marks, 0, sizeof marks);
@@ -349,7 +349,7 @@ void updatePatterns() {
     }
   }
 
-  if (renjuOn()) {
+  if (renju()) {
     // Whether a double three is real can depend on stones far away, so the
     // cells that needed the full test last time are tested again.
     std::swap(engine.previousForbiddenCheckList, engine.forbiddenCheckList);

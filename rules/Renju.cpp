@@ -110,7 +110,7 @@ int lineFive(const int32_t* line, int p) {
 
 int lineOverline(const int32_t* line, int p) {
   const int n = engine.boardSize;
-  if (!renjuOn() || at(line, p) != kBlack) return 0;
+  if (!renju() || at(line, p) != kBlack) return 0;
   for (int s = std::max(p - 5, 0); s <= std::min(p, n - kSix); ++s) {
     if (readWindow(line, s, kSix, kBlack).stones == kSix) return 1;
   }
@@ -196,7 +196,7 @@ int countRealThreesAt(LineViews& views, int a, int b) {
 }
 
 int forbiddenKind(LineViews& views, int a, int b) {
-  if (!renjuOn()) return Allowed;
+  if (!renju()) return Allowed;
   if (viewsCell(views, a, b) == kWhite) return Allowed;
   const TrialBlackStone stone(views, a, b);
   // The nested tests take back their own stones, so these lines stay valid.

@@ -230,16 +230,11 @@ int writeSegment(int32_t* line, const std::string& s, int32_t colour, bool edges
 }
 
 TEST(ClassifyLine, ReadsEverySegmentOfEitherColourUnderEachRule) {
-  struct Rule {
-    int exactFive;
-    int renju;
-  };
   std::mt19937 random(20240611);
-  for (const Rule rule : {Rule{0, 0}, Rule{1, 0}, Rule{0, 1}}) {
-    engine.exactFive = rule.exactFive;
-    engine.renju = rule.renju;
+  for (const Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
+    engine.rule = rule;
     for (const int32_t colour : {kBlack, kWhite}) {
-      const bool exact = rule.exactFive != 0 || (colour == kBlack && rule.renju != 0);
+      const bool exact = rule == Rule::ExactFive || (colour == kBlack && rule == Rule::Renju);
       BruteForce rules(exact);
       for (const auto& s : allSegments()) {
         for (const bool edgesBlock : {false, true}) {
@@ -247,13 +242,12 @@ TEST(ClassifyLine, ReadsEverySegmentOfEitherColourUnderEachRule) {
           const int p = writeSegment(line, s, colour, edgesBlock, random);
           const int32_t code = classifyLine(line, p);
           ASSERT_EQ((Entry{patternClassOf(code), patternCountOf(code)}), rules.classify(s))
-              << s << " colour " << colour << " exactFive " << rule.exactFive << " renju " << rule.renju;
+              << s << " colour " << colour << " rule " << ruleName(rule);
         }
       }
     }
   }
-  engine.exactFive = 0;
-  engine.renju = 0;
+  engine.rule = Rule::Freestyle;
 }
 
 }  // namespace

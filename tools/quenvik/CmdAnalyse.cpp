@@ -189,10 +189,11 @@ void printJson(const Analysis& analysis, const DecisionLimits& limits) {
                      {"after", report.after},
                      {"flags", report.flags}});
   }
-  const nlohmann::ordered_json document = {{"size", analysis.game.size},          {"rule", analysis.game.rule},
-                                           {"moves", analysis.game.moves.size()}, {"nodes", limits.nodes},
-                                           {"time_ms", limits.turnTimeMs},        {"blunder_drop", kBlunderDrop},
-                                           {"complete", analysis.complete},       {"plies", plies}};
+  const nlohmann::ordered_json document = {
+      {"size", analysis.game.size},          {"rule", std::string(ruleName(analysis.game.rule))},
+      {"moves", analysis.game.moves.size()}, {"nodes", limits.nodes},
+      {"time_ms", limits.turnTimeMs},        {"blunder_drop", kBlunderDrop},
+      {"complete", analysis.complete},       {"plies", plies}};
   std::printf("%s\n", document.dump(2).c_str());
 }
 

@@ -227,8 +227,8 @@ int commandPlay(const Args& args) {
     if (parsed.options.count("time") == 0) game.limits.turnTimeMs = kNodeLimitedMoveTimeMs;
   }
 
-  std::printf("Quenvik: %s on %dx%d. You play %s. %s\n", game.position.rule.c_str(), game.position.size,
-              game.position.size, game.personIsBlack ? "Black (X)" : "White (O)", kAccepted);
+  std::printf("Quenvik: %s on %dx%d. You play %s. %s\n", std::string(ruleName(game.position.rule)).c_str(),
+              game.position.size, game.position.size, game.personIsBlack ? "Black (X)" : "White (O)", kAccepted);
   drawBoard(game);
   if (!personToMove(game) && engineMoves(game)) return 0;
   while (!personMoves(game)) {

@@ -21,7 +21,7 @@ bool makesFive(const Position& position, Move move) {
 }
 
 std::string forbiddenKindOf(const Position& position, Move move) {
-  if (position.rule != "renju" || !blackToMove(position)) return "";
+  if (!renju(position.rule) || !blackToMove(position)) return "";
   setUpPosition(position);
   int kind = Allowed;
   // The foul test recurses through nested threes: give it a search stack.
@@ -35,7 +35,7 @@ std::string forbiddenKindOf(const Position& position, Move move) {
 
 std::vector<Move> forbiddenCells(const Position& position) {
   std::vector<Move> cells;
-  if (position.rule != "renju" || !blackToMove(position)) return cells;
+  if (!renju(position.rule) || !blackToMove(position)) return cells;
   setUpPosition(position);
   runOnSearchStack([&] {
     LineViews views;

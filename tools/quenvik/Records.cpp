@@ -85,7 +85,7 @@ struct SgfGame {
   int line = 1;  // where the game starts
   int size = 15;
   int sizeLine = 0;
-  std::optional<std::string> rule;
+  std::optional<Rule> rule;
   std::vector<SgfMove> moves;
 };
 
@@ -210,13 +210,13 @@ class SgfReader {
     game.size = width;
   }
 
-  // RU is the protocol's rule mask: 4 Renju, else 1 exact five, else free-style.
-  static std::string readRule(const std::string& value, const std::string& where) {
+  // RU is the protocol's rule mask, read as INFO rule reads it.
+  static Rule readRule(const std::string& value, const std::string& where) {
     int mask = 0;
     if (!readWholeInt(value, mask) || mask < 0) refuseAt(where, "unreadable rule RU[" + value + "]");
-    if (mask & 4) return "renju";
-    if (mask & 1) return "exact";
-    return "freestyle";
+    const std::optional<Rule> rule = ruleFromMask(mask);
+    if (!rule) refuseAt(where, "RU[" + value + "] names no rule Quenvik plays");
+    return *rule;
   }
 };
 

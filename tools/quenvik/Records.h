@@ -9,13 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include "core/Rule.h"
+
 namespace quenvik::tool {
 
 using Move = std::pair<int, int>;
 
 struct GameRecord {
   int size = 15;
-  std::optional<std::string> rule;  // freestyle, exact or renju, when the file says
+  std::optional<Rule> rule;  // when the file says
   std::vector<Move> moves;
 };
 
