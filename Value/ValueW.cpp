@@ -58,12 +58,11 @@ double stoneShape(int a, int b, int32_t z) {
 // which the stone there makes a four; false when no line does.
 bool firstFourBlock(int a, int b, Cell& block) {
   const int n = engine.boardSize;
-  int32_t line[kPaddedLineLength];
+  const int32_t colour = engine.board[a][b];
   for (int d = 0; d < kDirections; ++d) {
-    const int p = boardPaddedLine(line, d, a, b);
-    const int r = findFourPoints(line, p);
-    if (r != 0) {
-      block = cellOnLine(d, a, b, r & 255, n);
+    const LineCells points = fivePointsOn(boardLineKey(a, b, d), colour);
+    if (points.count() != 0) {
+      block = cellOnLine(d, a, b, cellPosition(points, 0, linePositionOf(d, a, b, n)), n);
       return true;
     }
   }

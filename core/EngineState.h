@@ -31,7 +31,9 @@ constexpr int kMaxBoardBlockStones = 400;  // every stone a 20 x 20 board holds
 constexpr int32_t kBlack = 1;   // first player; has forbidden moves under Renju
 constexpr int32_t kWhite = -1;  // second player
 constexpr int32_t kEmpty = 0;
-constexpr int32_t kOffBoard = 1024;  // a cell outside the board in line copies
+// A cell outside the board in line copies. Neither colour nor empty; its low
+// two bits are the edge's code in a line key, as a stone's are its colour's.
+constexpr int32_t kOffBoard = 2;
 
 // CellIndex = x + 20*y: the game record and the move output.
 constexpr int cellIndexOf(int x, int y) { return x + kGridWidth * y; }

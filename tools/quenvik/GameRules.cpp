@@ -2,8 +2,8 @@
 
 #include "core/EngineState.h"
 #include "core/Platform.h"
+#include "rules/LineReading.h"
 #include "rules/LineViews.h"
-#include "rules/Position.h"
 #include "rules/Renju.h"
 
 namespace quenvik::tool {
@@ -15,9 +15,13 @@ bool blackToMove(const Position& position) { return position.moves.size() % 2 ==
 }  // namespace
 
 bool makesFive(const Position& position, Move move) {
-  setUpPosition(position);
-  // Protocol x is the engine row, y the column; the mover is the side to move.
-  return stoneMakesFive(sideToMove(), move.first, move.second);
+  // Protocol x is the engine row, y the column, as the engine's own board.
+  int32_t board[kGridWidth][kGridWidth] = {};
+  for (std::size_t i = 0; i < position.moves.size(); ++i) {
+    board[position.moves[i].first][position.moves[i].second] = i % 2 == 0 ? kBlack : kWhite;
+  }
+  const int32_t mover = blackToMove(position) ? kBlack : kWhite;
+  return makesFiveOn(board, position.size, position.rule, mover, move.first, move.second);
 }
 
 std::string forbiddenKindOf(const Position& position, Move move) {
