@@ -136,19 +136,20 @@ void addThreeDefenceBonus(NodeData& node, int threatCell, int32_t opponent) {
   const int n = engine.boardSize;
   const int a0 = moveRow(threatCell, n);
   const int b0 = moveColumn(threatCell, n);
-  int32_t line[kPaddedLineLength];
   for (int d = 0; d < kDirections; ++d) {
-    const int p = boardPaddedLine(line, d, a0, b0);
-    int r = 0;
-    if (line[p + 1 + 2] == opponent) {
-      r = findThreeDefence(line, p + 1);
-    } else if (line[p - 1 + 2] == opponent) {
-      r = findThreeDefence(line, p - 1);
+    const int p = linePositionOf(d, a0, b0, n);
+    // The opponent's stone next to the point, the following one first.
+    int q = -1;
+    for (const int next : {p + 1, p - 1}) {
+      const Cell cell = cellOnLine(d, a0, b0, next, n);
+      if (q < 0 && onBoard(cell.a, cell.b, n) && engine.board[cell.a][cell.b] == opponent) q = next;
     }
-    if (r <= 0) continue;
-    const int cells = r > 0xFFFFFF ? 3 : 2;
-    for (int k = 0; k < cells; ++k) {
-      const Cell cell = cellOnLine(d, a0, b0, (r >> (8 * k)) & 255, n);
+    if (q < 0) continue;
+    const Cell stone = cellOnLine(d, a0, b0, q, n);
+    const LineCells cells = threeDefenceOn(boardLineKey(stone.a, stone.b, d), opponent);
+    if (cells.count() == 0) continue;
+    for (int k = 0; k < cells.count(); ++k) {
+      const Cell cell = cellOnLine(d, a0, b0, cellPosition(cells, k, q), n);
       node.score[moveNumberOf(cell.a, cell.b, n)] += kThreeDefenceBonus;
     }
     return;

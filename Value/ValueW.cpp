@@ -58,12 +58,11 @@ double stoneShape(int a, int b, int32_t z) {
 // which the stone there makes a four; false when no line does.
 bool firstFourBlock(int a, int b, Cell& block) {
   const int n = engine.boardSize;
-  int32_t line[kPaddedLineLength];
+  const int32_t colour = engine.board[a][b];
   for (int d = 0; d < kDirections; ++d) {
-    const int p = boardPaddedLine(line, d, a, b);
-    const int r = findFourPoints(line, p);
-    if (r != 0) {
-      block = cellOnLine(d, a, b, r & 255, n);
+    const LineCells points = fivePointsOn(boardLineKey(a, b, d), colour);
+    if (points.count() != 0) {
+      block = cellOnLine(d, a, b, cellPosition(points, 0, linePositionOf(d, a, b, n)), n);
       return true;
     }
   }
@@ -129,7 +128,7 @@ double evaluatePosition(int32_t x) {
     for (int a = 0; a < n; ++a) {
       for (int b = 0; b < n; ++b) {
         if (engine.board[a][b] != kEmpty || evalOwn[rank[xi][a][b]] < kFivePointOwn) continue;
-        if (renjuOn() && rank[yi][a][b] == 0) return kEvalDecided;  // the block is forbidden to Black
+        if (renju() && rank[yi][a][b] == 0) return kEvalDecided;  // the block is forbidden to Black
         engine.board[a][b] = y;
         engine.stoneCount += 1;
         updatePatterns();

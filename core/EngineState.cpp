@@ -13,8 +13,7 @@ void resetSettingsOf(Settings& settings) {
   settings.fullBoard = kStartFullBoard;
   settings.threatSearchOn = kStartThreatSearchOn;
   settings.nodeLimit = 0;
-  settings.exactFive = 0;
-  settings.renju = 0;
+  settings.rule = Rule::Freestyle;
   settings.depthLimit = 0;
   settings.showDetail = 0;
   settings.hashSizeKiB = 0;

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/Rule.h"
+
 namespace quenvik {
 
 // ---------------------------------------------------------------------------
@@ -29,7 +31,9 @@ constexpr int kMaxBoardBlockStones = 400;  // every stone a 20 x 20 board holds
 constexpr int32_t kBlack = 1;   // first player; has forbidden moves under Renju
 constexpr int32_t kWhite = -1;  // second player
 constexpr int32_t kEmpty = 0;
-constexpr int32_t kOffBoard = 1024;  // a cell outside the board in line copies
+// A cell outside the board in line copies. Neither colour nor empty; its low
+// two bits are the edge's code in a line key, as a stone's are its colour's.
+constexpr int32_t kOffBoard = 2;
 
 // CellIndex = x + 20*y: the game record and the move output.
 constexpr int cellIndexOf(int x, int y) { return x + kGridWidth * y; }
@@ -217,8 +221,7 @@ struct Settings {
   std::atomic<int32_t> fullBoard;
   std::atomic<int32_t> threatSearchOn;
   std::atomic<int32_t> nodeLimit;
-  std::atomic<int32_t> exactFive;
-  std::atomic<int32_t> renju;
+  std::atomic<Rule> rule;            // read through gameRule(), exactFive(), renju()
   std::atomic<int32_t> depthLimit;   // max_depth: deepest iteration, 0 none
   std::atomic<int32_t> showDetail;   // show_detail: root events and analysis blocks
   std::atomic<int32_t> hashSizeKiB;  // hash_size: table cap in KiB, 0 none
@@ -341,14 +344,16 @@ void resetSearch();        // counters cleared, no root candidate, the root's wi
 void resetThreatSearch();  // empty threat board, line and store
 void resetEngine();        // every group above; the position table is cleared by a new game
 
-// Rule flags, read where a test depends on the rule.
-inline bool exactFiveOn() { return engine.exactFive.load(std::memory_order_relaxed) != 0; }
-inline bool renjuOn() { return engine.renju.load(std::memory_order_relaxed) != 0; }
-
 // Whether a five of this colour must be exactly five long (six or more in a
 // row then is no five): under exact five for both colours, under Renju for
 // Black.
-inline bool exactFiveFor(int32_t colour) { return exactFiveOn() || (renjuOn() && colour == kBlack); }
+constexpr bool exactFiveFor(Rule rule, int32_t colour) { return exactFive(rule) || (renju(rule) && colour == kBlack); }
+
+// The game's rule and what it answers, read where a test depends on it.
+inline Rule gameRule() { return engine.rule.load(std::memory_order_relaxed); }
+inline bool exactFive() { return exactFive(gameRule()); }
+inline bool renju() { return renju(gameRule()); }
+inline bool exactFiveFor(int32_t colour) { return exactFiveFor(gameRule(), colour); }
 
 // Side to move on the engine board: +1 when the stone count is even.
 inline int32_t sideToMove() { return (engine.stoneCount % 2 == 0) ? kBlack : kWhite; }

@@ -45,7 +45,7 @@ bool validBoardSize(int32_t size) { return size >= kMinBoardSize && size <= kMax
 
 void startNewGame(int32_t size) {
   engine.recordCount = 0;
-  engine.exactFive = 0;
+  engine.rule = withoutExactFive(gameRule());
   engine.gameSize = size;
   newGame();
 }
@@ -58,7 +58,7 @@ void handleStart(const std::string& line) {
   }
   // A refused size still ends the old game, as managers expect of START.
   engine.recordCount = 0;
-  engine.exactFive = 0;
+  engine.rule = withoutExactFive(gameRule());
   if (!validBoardSize(size)) {
     reply("ERROR Size error.");
     return;

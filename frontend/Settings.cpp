@@ -9,40 +9,21 @@ namespace {
 
 constexpr int32_t kZeroTurnTimeout = 200;
 constexpr int32_t kZeroMatchTime = 99999999;
-constexpr int32_t kRuleBits = 5;      // 1 exactly five, 4 Renju
 constexpr int32_t kGuiRenjuRule = 2;  // the GUI's own number for Renju
 
-void setRuleFlags(int32_t value) {
-  if (value == kGuiRenjuRule && engine.ruleTwoIsRenju != 0) {
-    engine.exactFive = 0;
-    engine.renju = 1;
-    return;
-  }
-  switch (value & kRuleBits) {
-    case 0:
-      engine.exactFive = 0;
-      engine.renju = 0;
-      break;
-    case 1:
-      engine.exactFive = 1;
-      engine.renju = 0;
-      break;
-    case 4:
-      engine.exactFive = 0;
-      engine.renju = 1;
-      break;
-    default:  // both bits: neither rule alone, so nothing changes
-      break;
-  }
+// The rule an INFO rule value names; a mask naming no rule the engine plays
+// leaves the rule as it was.
+Rule ruleOfInfo(int32_t value) {
+  if (value == kGuiRenjuRule && engine.ruleTwoIsRenju != 0) return Rule::Renju;
+  return ruleFromMask(value).value_or(gameRule());
 }
 
 // Table entries hold scores and moves of the old rule (a five that is now an
 // overline, a win that is now forbidden): a changed rule starts them afresh.
 void applyRule(int32_t value) {
-  const int32_t exactFiveBefore = engine.exactFive.load();
-  const int32_t renjuBefore = engine.renju.load();
-  setRuleFlags(value);
-  if (engine.exactFive.load() != exactFiveBefore || engine.renju.load() != renjuBefore) clearHashTable();
+  const Rule before = gameRule();
+  engine.rule = ruleOfInfo(value);
+  if (gameRule() != before) clearHashTable();
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ int runThrough(int a, int b, int direction, int32_t colour) {
   return length;
 }
 
-bool exactRuleFor(int32_t colour) { return exactFiveOn() || (renjuOn() && colour == kBlack); }
+bool exactRuleFor(int32_t colour) { return exactFive() || (renju() && colour == kBlack); }
 
 // Would a stone of colour on the empty cell (a, b) complete five?
 bool completesFive(int a, int b, int32_t colour) {
@@ -209,12 +209,12 @@ void testForbidden(Reader& in) {
   buildLineViews(views);
   const int kind = forbiddenOn(views, a, b);
   const int32_t cell = engine.board[a][b];
-  if ((!renjuOn() || cell == kWhite) && kind != Allowed) fail("forbidden without Renju or for White");
+  if ((!renju() || cell == kWhite) && kind != Allowed) fail("forbidden without Renju or for White");
   if (cell != kEmpty) return;
   // The same test with the Black stone already standing there.
   setViewsCell(views, a, b, kBlack, n);
   if (forbiddenOn(views, a, b) != kind) fail("forbidden kind depends on whether the stone is placed");
-  if (!renjuOn()) return;
+  if (!renju()) return;
   if (completesFive(a, b, kBlack) && kind != Allowed) fail("a move completing five is forbidden");
   if (!completesFive(a, b, kBlack) && makesOverline(a, b) && kind == Allowed) fail("an overline is allowed");
 }
@@ -261,7 +261,7 @@ void checkThreatResult(int result, int32_t attacker, const std::vector<int>& own
     return;
   }
   if (opposing.size() >= 2 && result < n * n) fail("a win claimed against a double four");
-  if (result < n * n && renjuOn() && attacker == kBlack) {
+  if (result < n * n && renju() && attacker == kBlack) {
     LineViews views;
     buildLineViews(views);
     if (forbiddenKind(views, moveRow(result, n), moveColumn(result, n)) != Allowed) {
@@ -395,13 +395,13 @@ void runInput(const uint8_t* data, size_t size) {
   tableCleared = false;
   Reader in{data, size};
   const int n = kMinBoardSize + in.next() % (kMaxBoardSize - kMinBoardSize + 1);
-  const uint8_t rule = in.next() % 3;
+  constexpr Rule kRules[] = {Rule::Freestyle, Rule::ExactFive, Rule::Renju};
+  const Rule rule = kRules[in.next() % std::size(kRules)];
   resetPosition();
   // The same game keys for every input, so a crash never depends on earlier ones.
   seedRandom(kMainThreadSeed);
   makeGameKeys();
-  engine.exactFive = rule == 1 ? 1 : 0;
-  engine.renju = rule == 2 ? 1 : 0;
+  engine.rule = rule;
   engine.boardSize = n;
   countStones();
   rebuildPatterns();

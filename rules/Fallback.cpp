@@ -92,7 +92,7 @@ int32_t scoreCell(int a, int b, int32_t colour) {
   const LineCounts theirs = countScoredLines(engine.patterns.patternCodes[1 - own][a][b]);
 
   int32_t attack = attackValue(mine);
-  if (renjuOn() && colour == kBlack && forbiddenForBlack(a, b, mine)) attack = kForbiddenScore;
+  if (renju() && colour == kBlack && forbiddenForBlack(a, b, mine)) attack = kForbiddenScore;
 
   int32_t score = 5 * (attack + theirs.twoOpen + theirs.threeClosed + 6 * theirs.threeOpen + 11 * theirs.fours +
                        3000 * theirs.fourOpen + 50000 * theirs.fives + (theirs.threeOpen >= 2 ? 15 : 0) +

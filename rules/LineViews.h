@@ -65,7 +65,8 @@ constexpr LineSlot lineSlotOf(int direction, int a, int b, int n) {
   return {kGroupBase[direction] + kGridWidth * lineNumberOf(direction, a, b, n), linePositionOf(direction, a, b, n)};
 }
 
-// Fills views from engine.board (N x N; 1024 for diagonal slots without a cell).
+// Fills views from engine.board (N x N; kOffBoard for diagonal slots without
+// a cell).
 void buildLineViews(LineViews& views);
 
 // Writes value into the four slots of cell (a, b).
@@ -93,36 +94,6 @@ inline int cutPaddedLine(int32_t* destination, const LineViews& views, int direc
   const LineSlot slot = lineSlotOf(direction, a, b, n);
   copyPaddedLine(destination, views.slots + slot.base, n);
   return slot.position;
-}
-
-// What a window of `length` cells from line position s holds: stones of
-// colour v, empty cells, and the offset of the last empty one. Every window
-// scan of the line tests (fours, threes, fives) reads windows through this.
-struct WindowContents {
-  int stones;
-  int empties;
-  int gap;
-};
-
-inline WindowContents readWindow(const int32_t* paddedLine, int s, int length, int32_t v) {
-  WindowContents contents{0, 0, -1};
-  for (int k = 0; k < length; ++k) {
-    const int32_t c = paddedLine[s + k + 2];
-    if (c == v) {
-      ++contents.stones;
-    } else if (c == kEmpty) {
-      ++contents.empties;
-      contents.gap = k;
-    }
-  }
-  return contents;
-}
-
-// The offset of the one empty cell when the window holds length - 1 stones of
-// v and one empty cell (a four in five cells, a three in four); -1 otherwise.
-inline int singleGapOf(const int32_t* paddedLine, int s, int length, int32_t v) {
-  const WindowContents window = readWindow(paddedLine, s, length, v);
-  return (window.stones == length - 1 && window.empties == 1) ? window.gap : -1;
 }
 
 // Builds the padded line of direction d through (a, b) straight from

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <utility>
 
+#include "rules/LineReading.h"
 #include "rules/LineViews.h"
 #include "rules/PatternTable.h"
 #include "rules/PatternUndo.h"
@@ -30,89 +31,6 @@ constexpr int kLevelFour = 4;
 constexpr int kLevelOpenThree = 3;
 
 constexpr int kAllDirections = 0xF;
-
-// Steps a classification takes along direction d, as offsets in the 20-wide
-// board array, and how many cells lie on the board from (a, b) each way.
-constexpr int kBoardStep[kDirections] = {1, kGridWidth, 1 - kGridWidth, -1 - kGridWidth};
-
-struct Reach {
-  int forward;   // towards line position p + 1
-  int backward;  // towards p - 1
-};
-
-Reach reachOf(int direction, int a, int b, int n) {
-  const int up = a;
-  const int down = n - 1 - a;
-  const int left = b;
-  const int right = n - 1 - b;
-  switch (direction) {
-    case 0:
-      return {right, left};
-    case 1:
-      return {down, up};
-    case 2:
-      return {std::min(up, right), std::min(down, left)};
-    default:
-      return {std::min(up, left), std::min(down, right)};
-  }
-}
-
-// The five cells next to a cell on one side, two bits each, nearest lowest:
-// a cell value's low two bits (0 empty, 1 Black, 3 White) and 2 off the board.
-constexpr int kSideCells = kMaxSideLength;
-constexpr int kSideCodes = 1 << (2 * kSideCells);
-constexpr int kOffCode = 2;
-constexpr int kAllOffSide = 0x2AA;
-
-int sideCode(const int32_t* cell, int step, int onBoard) {
-  const int cells = onBoard < kSideCells ? onBoard : kSideCells;
-  int code = kAllOffSide;
-  for (int k = 0; k < cells; ++k) code ^= ((cell[(k + 1) * step] & 3) ^ kOffCode) << (2 * k);
-  return code;
-}
-
-// What one colour sees on one side: the cells up to the first that blocks it
-// (the other colour or the edge), and its own stones among them, as bits
-// nearest-first-high for the right side and nearest-first-low for the left.
-struct SideView {
-  uint8_t length;
-  uint8_t rightBits;
-  uint8_t leftBits;
-};
-
-constexpr SideView sideViewOf(int code, int own) {
-  SideView view{0, 0, 0};
-  for (int k = 0; k < kSideCells; ++k) {
-    const int c = (code >> (2 * k)) & 3;
-    if (c != own && c != 0) break;
-    const int mine = c == own ? 1 : 0;
-    view.rightBits = static_cast<uint8_t>(view.rightBits << 1 | mine);
-    view.leftBits = static_cast<uint8_t>(view.leftBits | mine << k);
-    ++view.length;
-  }
-  return view;
-}
-
-struct SideViews {
-  std::array<SideView, kSideCodes> black;
-  std::array<SideView, kSideCodes> white;
-};
-
-constexpr SideViews makeSideViews() {
-  SideViews views{};
-  for (int code = 0; code < kSideCodes; ++code) {
-    views.black[code] = sideViewOf(code, kBlack & 3);
-    views.white[code] = sideViewOf(code, kWhite & 3);
-  }
-  return views;
-}
-constexpr SideViews kSideViews = makeSideViews();
-
-// Same code as classifyLine gives for a stone between these two sides.
-int32_t codeBetween(const SideView& left, const SideView& right, int half) {
-  const int w = left.leftBits << right.length | right.rightBits;
-  return patternTableCode(half, patternIndex(left.length, right.length, w));
-}
 
 // What one direction's pattern code adds to its cell's summary. The counts
 // are packed a byte each, so four directions add up in one sum.
@@ -195,7 +113,7 @@ void summarizeCellWith(int a, int b, LazyViews& views) {
   const CellCounts black = countLines(state.patternCodes[0][a][b]);
   int32_t blackRank = black.rank;
   int32_t blackLevel = black.level;
-  if (renjuOn()) {
+  if (renju()) {
     bool forbidden = false;
     switch (blackVerdictFromCounts(black.fives, black.fours, black.overlines, black.openThrees)) {
       case BlackVerdict::Forbidden:
@@ -291,49 +209,39 @@ CellCounts countLines(const int32_t* codes) {
 }
 
 int32_t classifyLine(const int32_t* line, int position) {
-  const int32_t* stone = line + position + 2;
-  const int32_t s = *stone;
+  const int32_t s = line[position + 2];
   if (s != kBlack && s != kWhite) return 0;
-
-  int rightLen = 0;
-  int rightBits = 0;
-  while (rightLen < kMaxSideLength) {
-    const int32_t v = stone[rightLen + 1];
-    if (v != s && v != kEmpty) break;
-    rightBits = rightBits << 1 | (v == s);
-    ++rightLen;
-  }
-  int leftLen = 0;
-  int leftBits = 0;
-  while (leftLen < kMaxSideLength) {
-    const int32_t v = stone[-(leftLen + 1)];
-    if (v != s && v != kEmpty) break;
-    leftBits |= (v == s) << leftLen;
-    ++leftLen;
-  }
-  const int w = leftBits << rightLen | rightBits;
-  const bool exact = exactFiveFor(s);
-  return patternTableCode(exact ? kExactHalf : kFreeHalf, patternIndex(leftLen, rightLen, w));
+  const LineKey key = lineKeyOn(line + 2, position, engine.boardSize);
+  return linePatternCode(segmentOf(lineReadingFor(gameRule(), s), key));
 }
 
-void updateDirection(int a, int b, int d) {
-  // Reads the board directly, both colours in one pass over each side.
-  const int n = engine.boardSize;
-  const int32_t* cell = &engine.board[a][b];
-  const Reach reach = reachOf(d, a, b, n);
-  const int rightCode = sideCode(cell, kBoardStep[d], reach.forward);
-  const int leftCode = sideCode(cell, -kBoardStep[d], reach.backward);
-  const int blackHalf = exactFiveFor(kBlack) ? kExactHalf : kFreeHalf;
-  const int whiteHalf = exactFiveFor(kWhite) ? kExactHalf : kFreeHalf;
-  engine.patterns.patternCodes[0][a][b][d] =
-      codeBetween(kSideViews.black[leftCode], kSideViews.black[rightCode], blackHalf);
-  engine.patterns.patternCodes[1][a][b][d] =
-      codeBetween(kSideViews.white[leftCode], kSideViews.white[rightCode], whiteHalf);
+namespace {
+
+// Both colours' readings of the current rule, taken once per update.
+struct ColourReadings {
+  LineReading black;
+  LineReading white;
+};
+
+ColourReadings colourReadings() {
+  const Rule rule = gameRule();
+  return {lineReadingFor(rule, kBlack), lineReadingFor(rule, kWhite)};
 }
+
+// Reads the board directly: one key, both colours.
+void updateDirectionWith(const ColourReadings& readings, int a, int b, int d) {
+  const LineKey key = boardLineKey(a, b, d);
+  engine.patterns.patternCodes[0][a][b][d] = linePatternCode(segmentOf(readings.black, key));
+  engine.patterns.patternCodes[1][a][b][d] = linePatternCode(segmentOf(readings.white, key));
+}
+
+}  // namespace
+
+void updateDirection(int a, int b, int d) { updateDirectionWith(colourReadings(), a, b, d); }
 
 void updatePatterns() {
   const int n = engine.boardSize;
-  const int radius = (exactFiveOn() || renjuOn()) ? kExactRadius : kFreeRadius;
+  const int radius = (exactFive() || renju()) ? kExactRadius : kFreeRadius;
   PatternState& state = engine.patterns;
   uint8_t marks[kGridWidth][kGridWidth];  // bit d: recompute direction d
   std::memset(marks, 0, sizeof marks);
@@ -349,7 +257,7 @@ void updatePatterns() {
     }
   }
 
-  if (renjuOn()) {
+  if (renju()) {
     // Whether a double three is real can depend on stones far away, so the
     // cells that needed the full test last time are tested again.
     std::swap(engine.previousForbiddenCheckList, engine.forbiddenCheckList);
@@ -366,6 +274,7 @@ void updatePatterns() {
   }
 
   LazyViews views;
+  const ColourReadings readings = colourReadings();
   for (int a = box.firstA; a <= box.lastA; ++a) {
     for (int b = box.firstB; b <= box.lastB; ++b) {
       // An unmarked cell already holds its board value and keeps its entries.
@@ -381,7 +290,7 @@ void updatePatterns() {
       logCellForUndo(a, b);
       state.cellStateMap[a][b] = v;
       for (int d = 0; d < kDirections; ++d) {
-        if (marks[a][b] & (1 << d)) updateDirection(a, b, d);
+        if (marks[a][b] & (1 << d)) updateDirectionWith(readings, a, b, d);
       }
       summarizeCellWith(a, b, views);
     }

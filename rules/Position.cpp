@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "rules/LineReading.h"
 #include "rules/Patterns.h"
 
 namespace quenvik {
@@ -91,24 +92,7 @@ uint64_t computePositionKey() {
 }
 
 bool stoneMakesFive(int32_t colour, int a, int b) {
-  constexpr int kSteps[kDirections][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
-  constexpr int kFive = 5;
-  const int n = engine.boardSize;
-  const bool exact = exactFiveFor(colour);
-  for (const auto& step : kSteps) {
-    int run = 1;
-    for (int sign : {1, -1}) {
-      int ra = a + sign * step[0];
-      int rb = b + sign * step[1];
-      while (ra >= 0 && ra < n && rb >= 0 && rb < n && engine.board[ra][rb] == colour) {
-        ++run;
-        ra += sign * step[0];
-        rb += sign * step[1];
-      }
-    }
-    if (exact ? run == kFive : run >= kFive) return true;
-  }
-  return false;
+  return makesFiveOn(engine.board, engine.boardSize, gameRule(), colour, a, b);
 }
 
 }  // namespace quenvik

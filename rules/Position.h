@@ -30,7 +30,7 @@ SearchSquare chooseSearchSquare();
 void setUpEngineBoard(const SearchSquare& square);
 
 // Whether a stone of `colour` on the empty cell (a, b) of engine.board makes
-// five, as the rule counts fives for that colour (exactFiveFor).
+// a five that wins under the game's rule.
 bool stoneMakesFive(int32_t colour, int a, int b);
 
 // XOR of the game keys of every stone on the engine board.

@@ -5,47 +5,52 @@
 
 #include <algorithm>
 
+#include "rules/LineReading.h"
 #include "rules/LineViews.h"
 
 namespace quenvik {
 
 namespace {
 
-constexpr int kFive = 5;
-constexpr int kSix = 6;
-
-// The cell at line position q of a padded line.
-inline int32_t at(const int32_t* line, int q) { return line[q + 2]; }
-
 inline bool isStone(int32_t v) { return v == kBlack || v == kWhite; }
 
-// The four lines through one cell, cut once per cell test.
+// The segment a stone of colour v at position p of a padded line sees.
+int paddedSegment(const int32_t* line, int p, int32_t v) {
+  return segmentOf(lineReadingFor(gameRule(), v), lineKeyOn(line + 2, p, engine.boardSize));
+}
+
+// What a Black stone on one cell sees on its four lines, read once per cell
+// test.
 struct CellLines {
-  int32_t line[kDirections][kPaddedLineLength];
+  int segment[kDirections];
   int position[kDirections];
 };
 
-void cutCellLines(CellLines& lines, const LineViews& views, int a, int b) {
+void readCellLines(CellLines& lines, const LineViews& views, int a, int b) {
   const int n = engine.boardSize;
-  for (int d = 0; d < kDirections; ++d) lines.position[d] = cutPaddedLine(lines.line[d], views, d, a, b, n);
+  const LineReading black = lineReadingFor(gameRule(), kBlack);
+  for (int d = 0; d < kDirections; ++d) {
+    lines.segment[d] = segmentOf(black, viewsLineKey(views, d, a, b));
+    lines.position[d] = linePositionOf(d, a, b, n);
+  }
 }
 
 bool fiveInLines(const CellLines& lines) {
   for (int d = 0; d < kDirections; ++d) {
-    if (lineFive(lines.line[d], lines.position[d])) return true;
+    if (segmentClass(lines.segment[d]) == Five) return true;
   }
   return false;
 }
 
 int foursInLines(const CellLines& lines) {
   int fours = 0;
-  for (int d = 0; d < kDirections; ++d) fours += lineFours(lines.line[d], lines.position[d]);
+  for (int d = 0; d < kDirections; ++d) fours += segmentFours(lines.segment[d]);
   return fours;
 }
 
 bool overlineInLines(const CellLines& lines) {
   for (int d = 0; d < kDirections; ++d) {
-    if (lineOverline(lines.line[d], lines.position[d])) return true;
+    if (segmentClass(lines.segment[d]) == Overline) return true;
   }
   return false;
 }
@@ -58,17 +63,15 @@ bool isRealFourCell(LineViews& views, int direction, int a, int b, int q) {
 }
 
 // Counts real threes through (a, b), which holds Black; stops once `enough`
-// directions have counted.
+// directions have counted. A three with two straight-four cells is real when
+// either is, the right one tried first.
 int realThreesInLines(LineViews& views, const CellLines& lines, int a, int b, int enough) {
   int threes = 0;
   for (int d = 0; d < kDirections && threes < enough; ++d) {
-    const int32_t three = lineThree(lines.line[d], lines.position[d]);
-    if (three == 0) continue;
-    bool real;
-    if (three & kTwoFourCells) {
-      real = isRealFourCell(views, d, a, b, three & 0xFF) || isRealFourCell(views, d, a, b, (three >> 8) & 0xFF);
-    } else {
-      real = isRealFourCell(views, d, a, b, three & 0xFF);
+    const LineCells cells = lineTable.straightFourCells[lines.segment[d]];
+    bool real = false;
+    for (int i = 0; i < cells.count() && !real; ++i) {
+      real = isRealFourCell(views, d, a, b, cellPosition(cells, i, lines.position[d]));
     }
     if (real) ++threes;
   }
@@ -96,112 +99,52 @@ struct TrialBlackStone {
 }  // namespace
 
 int lineFive(const int32_t* line, int p) {
-  const int n = engine.boardSize;
-  const int32_t v = at(line, p);
-  if (!isStone(v)) return 0;
-  const bool exact = exactFiveFor(v);
-  for (int s = std::max(p - 4, 0); s <= std::min(p, n - kFive); ++s) {
-    if (readWindow(line, s, kFive, v).stones != kFive) continue;
-    if (exact && (at(line, s - 1) == v || at(line, s + kFive) == v)) continue;
-    return 1;
-  }
-  return 0;
+  const int32_t v = line[p + 2];
+  return isStone(v) && segmentClass(paddedSegment(line, p, v)) == Five ? 1 : 0;
 }
 
 int lineOverline(const int32_t* line, int p) {
-  const int n = engine.boardSize;
-  if (!renjuOn() || at(line, p) != kBlack) return 0;
-  for (int s = std::max(p - 5, 0); s <= std::min(p, n - kSix); ++s) {
-    if (readWindow(line, s, kSix, kBlack).stones == kSix) return 1;
-  }
-  return 0;
+  if (!renju() || line[p + 2] != kBlack) return 0;
+  return segmentClass(paddedSegment(line, p, kBlack)) == Overline ? 1 : 0;
 }
 
 int lineFours(const int32_t* line, int p) {
-  const int n = engine.boardSize;
-  const int32_t v = at(line, p);
+  const int32_t v = line[p + 2];
   if (!isStone(v)) return 0;
-  for (int s = std::max(p - 4, 0); s <= std::min(p, n - kFive); ++s) {
-    const int gap = singleGapOf(line, s, kFive, v);
-    if (gap < 0) continue;
-    // Filling the gap would make six or more: not a four.
-    if (at(line, s - 1) == v || at(line, s + 5) == v) continue;
-    // A second four can share this window's stones through the cell just
-    // after it: x x x . x . x x x, x x . x x . x x, x . x x x . x.
-    switch (gap) {
-      case 3:
-        return (s <= n - 9 && at(line, s + 5) == kEmpty && at(line, s + 6) == v && at(line, s + 7) == v &&
-                at(line, s + 8) == v && at(line, s + 9) != v && p == s + 4)
-                   ? 2
-                   : 1;
-      case 2:
-        return (s <= n - 8 && at(line, s + 5) == kEmpty && at(line, s + 6) == v && at(line, s + 7) == v &&
-                at(line, s + 8) != v && (p == s + 3 || p == s + 4))
-                   ? 2
-                   : 1;
-      case 1:
-        return (s <= n - 7 && at(line, s + 5) == kEmpty && at(line, s + 6) == v && at(line, s + 7) != v && p >= s + 2 &&
-                p <= s + 4)
-                   ? 2
-                   : 1;
-      default:
-        return 1;  // x x x x . or . x x x x
-    }
-  }
-  return 0;
+  // The exact reading, whatever the rule: the Renju test counts Black's fours.
+  const LineKey key = lineKeyOn(line + 2, p, engine.boardSize);
+  return segmentFours(segmentOf(lineReadingFor(Rule::ExactFive, v), key));
 }
 
 int32_t lineThree(const int32_t* line, int p) {
-  const int n = engine.boardSize;
-  const int32_t v = at(line, p);
+  const int32_t v = line[p + 2];
   if (!isStone(v)) return 0;
-  // Conditions are tested outward so that no read passes the line's markers.
-  for (int s = std::max(p - 3, 0); s <= std::min(p, n - 4); ++s) {
-    const int gap = singleGapOf(line, s, 4, v);
-    if (gap < 0) continue;
-    switch (gap) {
-      case 3: {  // x x x .
-        if (at(line, s - 1) != kEmpty || at(line, s - 2) == v || at(line, s + 4) == v) continue;
-        const bool left = at(line, s - 2) == kEmpty && at(line, s - 3) != v;
-        const bool right = at(line, s + 4) == kEmpty && at(line, s + 5) != v;
-        if (left && right) return kTwoFourCells | (s - 1) << 8 | (s + 3);
-        if (left) return kOneFourCell | (s - 1);
-        if (right) return kOneFourCell | (s + 3);
-        continue;
-      }
-      case 2:  // x x . x
-      case 1:  // x . x x
-        if (at(line, s - 1) == kEmpty && at(line, s + 4) == kEmpty && at(line, s - 2) != v && at(line, s + 5) != v) {
-          return kOneFourCell | (s + gap);
-        }
-        continue;
-      default:
-        continue;  // . x x x is read as x x x . one window further right
-    }
-  }
-  return 0;
+  const LineKey key = lineKeyOn(line + 2, p, engine.boardSize);
+  const LineCells cells = lineTable.straightFourCells[segmentOf(lineReadingFor(Rule::ExactFive, v), key)];
+  if (cells.count() == 0) return 0;
+  if (cells.count() == 1) return kOneFourCell | cellPosition(cells, 0, p);
+  return kTwoFourCells | cellPosition(cells, 1, p) << 8 | cellPosition(cells, 0, p);
 }
 
 bool makesFiveAt(LineViews& views, int a, int b) {
-  const TrialBlackStone stone(views, a, b);
   CellLines lines;
-  cutCellLines(lines, views, a, b);
+  readCellLines(lines, views, a, b);
   return fiveInLines(lines);
 }
 
 int countRealThreesAt(LineViews& views, int a, int b) {
   CellLines lines;
-  cutCellLines(lines, views, a, b);
+  readCellLines(lines, views, a, b);
   return realThreesInLines(views, lines, a, b, kDirections);
 }
 
 int forbiddenKind(LineViews& views, int a, int b) {
-  if (!renjuOn()) return Allowed;
+  if (!renju()) return Allowed;
   if (viewsCell(views, a, b) == kWhite) return Allowed;
   const TrialBlackStone stone(views, a, b);
   // The nested tests take back their own stones, so these lines stay valid.
   CellLines lines;
-  cutCellLines(lines, views, a, b);
+  readCellLines(lines, views, a, b);
   if (fiveInLines(lines)) return Allowed;
   if (foursInLines(lines) >= 2) return DoubleFour;
   if (realThreesInLines(views, lines, a, b, 2) >= 2) return DoubleThree;

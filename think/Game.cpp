@@ -20,7 +20,7 @@ void clearHashTable() { clearPositionTable(); }
 int largestTableKiBLog2() { return std::countr_zero(kTableBytes / 1024); }
 
 int forbiddenPointsOfRecord(int32_t* cells) {
-  if (engine.gameSize == 0 || !renjuOn() || engine.recordCount % 2 != 0) return 0;
+  if (engine.gameSize == 0 || !renju() || engine.recordCount % 2 != 0) return 0;
   int count = 0;
   // The forbidden test recurses through the cells a three needs, and so does
   // the pattern rebuild of the set-up: both want a search-sized stack.

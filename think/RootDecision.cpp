@@ -145,7 +145,7 @@ void prepare(const Reporter& reporter, int maxIterationIndex, int referenceWidth
 // Black may not play a forbidden point under Renju; such a cell is never a
 // root candidate, or a lone candidate would be played without a search.
 bool forbiddenForMover(LineViews& views, int32_t side, int a, int b) {
-  return side == kBlack && renjuOn() && forbiddenKind(views, a, b) != Allowed;
+  return side == kBlack && renju() && forbiddenKind(views, a, b) != Allowed;
 }
 
 void markRootCandidate(int a, int b) {
@@ -163,7 +163,7 @@ void screenRootCandidates(int32_t side, bool opponentThreatens) {
   std::memset(engine.rootCandidates, 0, sizeof engine.rootCandidates);
   engine.rootCandidateCount = 0;
   LineViews views;
-  if (side == kBlack && renjuOn()) buildLineViews(views);
+  if (side == kBlack && renju()) buildLineViews(views);
   for (int m = 0; m < n * n; ++m) {
     const int a = moveRow(m, n);
     const int b = moveColumn(m, n);

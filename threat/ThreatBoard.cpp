@@ -2,16 +2,13 @@
 
 #include <algorithm>
 
+#include "rules/LineReading.h"
 #include "rules/LineThreats.h"
 #include "rules/LineViews.h"
 
 namespace quenvik {
 
 namespace {
-
-// findFourPoints answers at or above this when the line holds two points.
-constexpr int kTwoLinePoints = 0x10000;
-constexpr int kLinePositionMask = 0xFF;
 
 constexpr int kFourReach = 4;
 constexpr int kStraightFourReach = 3;
@@ -47,29 +44,30 @@ void setThreatCell(int row, int col, int32_t colour) {
 
 int foursAt(int row, int col) {
   const int n = engine.boardSize;
-  int points[kDirections];
-  int32_t line[kPaddedLineLength];
+  const int32_t colour = threatCell(row, col);
+  if (colour == kEmpty) return 0;
+  LineCells points[kDirections];
   for (int d = 0; d < kDirections; ++d) {
-    points[d] = 0;
-    if (stonesNear(d, row, col, threatCell(row, col), kFourReach, n) < kOthersInAFour) continue;
-    const int p = cutPaddedLine(line, engine.threatBoard, d, row, col, n);
-    points[d] = findFourPoints(line, p);
+    points[d] = lineCells(0);
+    if (stonesNear(d, row, col, colour, kFourReach, n) < kOthersInAFour) continue;
+    points[d] = fivePointsOn(viewsLineKey(engine.threatBoard, d, row, col), colour);
   }
+  // The first point of the line through (row, col) in direction d.
+  const auto firstPoint = [&](int d) {
+    return lineCellMove(d, row, col, cellPosition(points[d], 0, linePositionOf(d, row, col, n)), n);
+  };
   // A line with two points of its own is already more than one stone can stop.
   for (int d = 0; d < kDirections; ++d) {
-    if (points[d] >= kTwoLinePoints) {
-      return lineCellMove(d, row, col, points[d] & kLinePositionMask, n) | kManyFourPoints;
-    }
+    if (points[d].count() >= 2) return firstPoint(d) | kManyFourPoints;
   }
   int first = -1;
   int lines = 0;
   for (int d = 0; d < kDirections; ++d) {
-    if (points[d] == 0) continue;
+    if (points[d].count() == 0) continue;
     if (lines++ == 0) first = d;
   }
   if (lines == 0) return 0;
-  const int cell = lineCellMove(first, row, col, points[first] & kLinePositionMask, n);
-  return cell | (lines == 1 ? kOneFourPoint : kManyFourPoints);
+  return firstPoint(first) | (lines == 1 ? kOneFourPoint : kManyFourPoints);
 }
 
 bool couldMakeFour(int row, int col, int32_t colour) {
@@ -101,28 +99,20 @@ int scanFours(int32_t colour) {
 }
 
 bool isStraightFour(const int32_t* line, int p) {
-  const int n = engine.boardSize;
   const int32_t v = line[p + 2];
-  if (v == kEmpty) return false;
-  // Filling an end must make exactly five where longer lines do not count.
-  const bool exact = exactFiveFor(v);
-  const int last = std::min(p + 2, n - 2);
-  for (int i = std::max(p - 1, 2); i <= last; ++i) {
-    if (line[i] + line[i + 1] + line[i + 2] + line[i + 3] != 4 * v) continue;
-    if (line[i - 1] != kEmpty || line[i + 4] != kEmpty) continue;
-    if (exact && (line[i - 2] == v || line[i + 5] == v)) continue;
-    return true;
-  }
-  return false;
+  if (v != kBlack && v != kWhite) return false;
+  const LineKey key = lineKeyOn(line + 2, p, engine.boardSize);
+  return segmentClass(segmentOf(lineReadingFor(gameRule(), v), key)) == FourOpen;
 }
 
 bool openFourAt(int row, int col) {
   const int n = engine.boardSize;
-  int32_t line[kPaddedLineLength];
+  const int32_t colour = threatCell(row, col);
+  if (colour == kEmpty) return false;
+  const LineReading reading = lineReadingFor(gameRule(), colour);
   for (int d = 0; d < kDirections; ++d) {
-    if (stonesNear(d, row, col, threatCell(row, col), kStraightFourReach, n) < kOthersInAFour) continue;
-    const int p = cutPaddedLine(line, engine.threatBoard, d, row, col, n);
-    if (isStraightFour(line, p)) return true;
+    if (stonesNear(d, row, col, colour, kStraightFourReach, n) < kOthersInAFour) continue;
+    if (segmentClass(segmentOf(reading, viewsLineKey(engine.threatBoard, d, row, col))) == FourOpen) return true;
   }
   return false;
 }

@@ -40,8 +40,7 @@ bool couldMakeFour(int row, int col, int32_t colour);
 bool openFourAt(int row, int col);
 
 // Whether the stone at position p of the padded line is part of a straight
-// four: four in a row with both neighbours empty, and, where a five must be
-// exact, no own stone just beyond either neighbour.
+// four: four in a row whose two ends each complete a five.
 bool isStraightFour(const int32_t* line, int p);
 
 }  // namespace quenvik

@@ -12,7 +12,7 @@ RenjuVerdict judgeBlackMove(int size, const std::vector<int>& record, int cell) 
   // The Renju test recurses through nested threes: a search-sized stack.
   runOnSearchStack([&] {
     engine.boardSize = size;
-    engine.renju = 1;
+    engine.rule = Rule::Renju;
     for (auto& row : engine.board) {
       for (int32_t& value : row) value = kEmpty;
     }

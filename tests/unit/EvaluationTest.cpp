@@ -174,7 +174,7 @@ TEST_F(HandMadeEvaluation, FivePointOfTheSideToMoveIsLost) {
 }
 
 TEST_F(HandMadeEvaluation, RenjuBlackCannotBlockOnAForbiddenCell) {
-  engine.renju = 1;
+  engine.rule = Rule::Renju;
   place(7, 7, kBlack);
   place(8, 8, kWhite);
   // White has just moved and has a five point that is forbidden to Black.
@@ -245,7 +245,6 @@ TEST_F(FourThreeEvaluation, CellWithoutACompletionPointIsPassedOver) {
 namespace quenvik {
 namespace {
 
-using test::Rule;
 using test::setUpPositionText;
 
 // The same evaluation, on pattern states computed from real boards.
@@ -323,7 +322,7 @@ TEST(EvaluationOnPositions, RenjuForbiddenBlockLosesForBlack) {
   ASSERT_EQ(engine.patterns.cellRank[0][7][7], 0);
   EXPECT_EQ(evaluatePosition(kWhite), 15000.0);
   // Without Renju Black blocks there and the game goes on.
-  setUpPositionText(kBlockMakesSix, Rule::Free);
+  setUpPositionText(kBlockMakesSix, Rule::Freestyle);
   EXPECT_LT(evaluatePosition(kWhite), 15000.0);
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 using test::setBoardText;
 using test::setEmptyBoard;
-using test::setRules;
+using test::setRule;
 
 // 7 x 7 filler in which every five cells of a line hold both colours, so an
 // empty cell among them is dead for both sides and scores 0.
@@ -51,7 +51,7 @@ std::vector<int> bestCells(int32_t side) {
 }
 
 TEST(Fallback, CentreOnAnEmptyBoard) {
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
   setEmptyBoard(15);
   EXPECT_EQ(fallbackMove(), 7 * 15 + 7);
   setEmptyBoard(20);
@@ -59,7 +59,7 @@ TEST(Fallback, CentreOnAnEmptyBoard) {
 }
 
 TEST(Fallback, OwnFiveBeatsEveryDefence) {
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
   std::vector<std::string> rows(15, std::string(15, '.'));
   rows[2] = ".oxxxx.........";                     // Black completes five only on (2, 6)
   for (int a = 5; a <= 8; ++a) rows[a][10] = 'o';  // White: an open four
@@ -70,7 +70,7 @@ TEST(Fallback, OwnFiveBeatsEveryDefence) {
 }
 
 TEST(Fallback, TiesAreBrokenByTheThinkThreadsFirstDraw) {
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
   auto rows = deadFiller();
   rows[0][0] = rows[6][1] = rows[3][5] = '.';
   setPosition(rows, kBlack);
@@ -85,7 +85,7 @@ TEST(Fallback, TiesAreBrokenByTheThinkThreadsFirstDraw) {
 }
 
 TEST(Fallback, ForbiddenCellsScoreBelowZeroAndAreNotChosenOverAZero) {
-  setRules(0, 1);
+  setRule(Rule::Renju);
   // Black on (0, 2) would make six in row 0; (4, 4) is dead for both.
   auto rows = deadFiller();
   rows[0] = "xx.xxxo";
@@ -100,13 +100,13 @@ TEST(Fallback, ForbiddenCellsScoreBelowZeroAndAreNotChosenOverAZero) {
   EXPECT_GE(scoreCell(0, 2, kWhite), 0);
 
   // Without Renju the six is no restriction: a five for free-style rules.
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
   setPosition(rows, kBlack);
   EXPECT_EQ(fallbackMove(), 2 * 7 + 0);
 }
 
 TEST(Fallback, OnlyNegativeCellsLeftGiveTheBestOfThemAndAFullBoardNothing) {
-  setRules(0, 1);
+  setRule(Rule::Renju);
   auto rows = deadFiller();
   rows[0] = "xx.xxxo";
   setPosition(rows, kBlack);
@@ -115,11 +115,11 @@ TEST(Fallback, OnlyNegativeCellsLeftGiveTheBestOfThemAndAFullBoardNothing) {
 
   setPosition(deadFiller(), kBlack);
   EXPECT_EQ(fallbackMove(), -1);
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
 }
 
 TEST(Fallback, ScoreWeighsOwnAndOpponentLines) {
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
   std::vector<std::string> rows(15, std::string(15, '.'));
   rows[7] = ".....xxx.......";  // (7, 8) makes a straight four for Black
   setPosition(rows, kBlack);

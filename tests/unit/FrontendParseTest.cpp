@@ -131,20 +131,17 @@ TEST(Settings, ZeroSubstitutionsAndPlainValues) {
 TEST(Settings, RuleBits) {
   struct Case {
     int32_t value;
-    int32_t exact;
-    int32_t renju;
+    Rule rule;
   };
-  // Each case starts from exact-five set and Renju clear.
-  const Case cases[] = {{1, 1, 0}, {4, 0, 1}, {2, 0, 0}, {5, 1, 0}, {7, 1, 0}, {6, 0, 1}, {0, 0, 0}, {-1, 1, 0}};
+  // Each case starts from exact five.
+  const Case cases[] = {{1, Rule::ExactFive}, {4, Rule::Renju}, {2, Rule::Freestyle}, {5, Rule::ExactFive},
+                        {7, Rule::ExactFive}, {6, Rule::Renju}, {0, Rule::Freestyle}, {-1, Rule::ExactFive}};
   for (const Case& c : cases) {
-    engine.exactFive = 1;
-    engine.renju = 0;
+    engine.rule = Rule::ExactFive;
     applyInfo("rule", c.value);
-    EXPECT_EQ(engine.exactFive.load(), c.exact) << c.value;
-    EXPECT_EQ(engine.renju.load(), c.renju) << c.value;
+    EXPECT_EQ(gameRule(), c.rule) << c.value;
   }
-  engine.exactFive = 0;
-  engine.renju = 0;
+  engine.rule = Rule::Freestyle;
 }
 
 TEST(Settings, StaticKeepsTheSignOfTheRemainder) {

@@ -16,7 +16,7 @@ namespace {
 
 using test::setBoardText;
 using test::setEmptyBoard;
-using test::setRules;
+using test::setRule;
 
 // Compares the current (incremental) pattern state with a full rebuild of the
 // same board, then puts the incremental state back so the sequence goes on
@@ -48,17 +48,11 @@ void expectSameAsRebuild(const std::string& where) {
   engine.previousForbiddenCheckList = previous;
 }
 
-struct Rule {
-  const char* name;
-  int exactFive;
-  int renju;
-};
-
 TEST(PatternState, IncrementalUpdatesMatchARebuildAfterRandomChanges) {
   std::mt19937 random(7031);
-  for (const Rule rule : {Rule{"freestyle", 0, 0}, Rule{"exact", 1, 0}, Rule{"renju", 0, 1}}) {
+  for (const Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
     for (const int n : {7, 15, 20}) {
-      setRules(rule.exactFive, rule.renju);
+      setRule(rule);
       setEmptyBoard(n);
       rebuildPatterns();
       std::vector<std::pair<int, int>> stones;
@@ -83,20 +77,20 @@ TEST(PatternState, IncrementalUpdatesMatchARebuildAfterRandomChanges) {
           }
         }
         updatePatterns();
-        expectSameAsRebuild(std::string(rule.name) + " n=" + std::to_string(n) + " step " + std::to_string(step));
+        expectSameAsRebuild(std::string(ruleName(rule)) + " n=" + std::to_string(n) + " step " + std::to_string(step));
         if (HasFailure()) return;
       }
     }
   }
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
 }
 
 // updateDirection reads the board itself; it must give what classifyLine
 // gives on the cell's whole padded line, at every cell and edge distance.
 TEST(PatternState, DirectionCodesMatchClassifyLineOnTheWholeLine) {
   std::mt19937 random(4711);
-  for (const Rule rule : {Rule{"freestyle", 0, 0}, Rule{"exact", 1, 0}, Rule{"renju", 0, 1}}) {
-    setRules(rule.exactFive, rule.renju);
+  for (const Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
+    setRule(rule);
     for (int n = kMinBoardSize; n <= kMaxBoardSize; ++n) {
       setEmptyBoard(n);
       const unsigned emptyTenths = 3 + static_cast<unsigned>(n) % 5;  // sparse and crowded boards
@@ -121,10 +115,10 @@ TEST(PatternState, DirectionCodesMatchClassifyLineOnTheWholeLine) {
           }
         }
       }
-      EXPECT_EQ(differences, 0) << rule.name << " n=" << n;
+      EXPECT_EQ(differences, 0) << ruleName(rule) << " n=" << n;
     }
   }
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
 }
 
 // T's row three (x . T x) is real only while its straight-four cell is an
@@ -132,7 +126,7 @@ TEST(PatternState, DirectionCodesMatchClassifyLineOnTheWholeLine) {
 // stone is on none of T's lines, so only the re-test of the cells that needed
 // the full test last time can see it.
 TEST(PatternState, DoubleThreeStatusFollowsAStoneOffTheCellsLines) {
-  setRules(0, 1);
+  setRule(Rule::Renju);
   std::vector<std::string> rows(15, std::string(15, '.'));
   rows[4][6] = rows[5][6] = 'x';
   rows[7][5] = rows[7][8] = 'x';
@@ -154,11 +148,11 @@ TEST(PatternState, DoubleThreeStatusFollowsAStoneOffTheCellsLines) {
   engine.board[3][6] = kEmpty;
   updatePatterns();
   EXPECT_EQ(engine.patterns.cellRank[0][7][7], 0);
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
 }
 
 TEST(PatternState, ForbiddenCheckListFromALargerBoardIsIgnoredOutsideTheSquare) {
-  setRules(0, 1);
+  setRule(Rule::Renju);
   setEmptyBoard(20);
   engine.forbiddenCheckList = {19 + 20 * 19, 3 + 20 * 17, 17 + 20 * 3};
   setEmptyBoard(9);
@@ -168,11 +162,11 @@ TEST(PatternState, ForbiddenCheckListFromALargerBoardIsIgnoredOutsideTheSquare) 
   EXPECT_EQ(engine.patterns.patternCodes[0][3][17][0], 12345);
   EXPECT_TRUE(engine.forbiddenCheckList.empty());
   expectSameAsRebuild("9 x 9 after a 20 x 20 list");
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
 }
 
 TEST(PatternState, OnlyChangedCellsAndRebuildsRecompute) {
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
   setEmptyBoard(15);
   engine.board[7][7] = kBlack;
   rebuildPatterns();
@@ -202,7 +196,7 @@ TEST(PatternState, CellSummaryRanksAndLevels) {
   rows[0][0] = rows[0][2] = rows[0][4] = rows[0][6] = rows[0][8] = rows[0][10] = rows[0][12] = rows[1][0] = 'o';
   setBoardText(rows);
 
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
   rebuildPatterns();
   EXPECT_EQ(engine.patterns.patternCodes[0][7][7][0], patternCode(Four, 2));
   EXPECT_EQ(engine.patterns.cellRank[0][7][7], pairRankTable[FourOpen][ThreeOpenSingle]);
@@ -212,13 +206,13 @@ TEST(PatternState, CellSummaryRanksAndLevels) {
 
   // Under Renju the two fours in one line make the cell forbidden to Black
   // only; White keeps its values.
-  setRules(0, 1);
+  setRule(Rule::Renju);
   rebuildPatterns();
   EXPECT_EQ(engine.patterns.cellRank[0][7][7], 0);
   EXPECT_EQ(engine.patterns.cellLevel[0][7][7], 0);
   EXPECT_GT(engine.patterns.cellRank[1][7][7], 0);
   EXPECT_EQ(engine.patterns.cellLevel[0][12][3], 5);
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
 }
 
 }  // namespace

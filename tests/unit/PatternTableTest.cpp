@@ -48,13 +48,13 @@ class BruteForce {
     return true;
   }
 
- private:
   static std::string withStone(const std::string& s, std::size_t e) {
     std::string t = s;
     t[e] = 'x';
     return t;
   }
 
+ private:
   Entry compute(const std::string& s) {
     const auto x = static_cast<int>(s.find('X'));
     int run = 1;
@@ -137,7 +137,7 @@ int indexOf(const std::string& s) {
 }
 
 Entry tableEntry(int half, const std::string& s) {
-  const int32_t code = patternTableCode(half, indexOf(s));
+  const int32_t code = linePatternCode(kLineHalfBase[half] + indexOf(s));
   return {patternClassOf(code), patternCountOf(code)};
 }
 
@@ -206,9 +206,109 @@ TEST(PatternTable, MirrorImagesShareTheirEntry) {
   }
 }
 
+// The cells a line table entry names, as indices into the segment's text.
+std::vector<int> namedCells(LineCells cells, const std::string& s) {
+  std::vector<int> named;
+  for (int i = 0; i < cells.count(); ++i) named.push_back(static_cast<int>(s.find('X')) + cells.offset(i));
+  return named;
+}
+
+// The empty cells of s where one more stone gives the stone this class.
+std::vector<int> cellsMaking(BruteForce& rules, const std::string& s, int patternClass) {
+  std::vector<int> cells;
+  for (std::size_t e = 0; e < s.size(); ++e) {
+    if (s[e] == '.' && rules.classify(BruteForce::withStone(s, e)).patternClass == patternClass) {
+      cells.push_back(static_cast<int>(e));
+    }
+  }
+  return cells;
+}
+
+// The run of own stones through the stone once a stone stands on e.
+int runThrough(std::string s, int e) {
+  s[static_cast<std::size_t>(e)] = 'x';
+  const auto x = s.find('X');
+  std::size_t first = x, last = x;
+  while (first > 0 && s[first - 1] == 'x') --first;
+  while (last + 1 < s.size() && s[last + 1] == 'x') ++last;
+  return static_cast<int>(last - first + 1);
+}
+
+bool contains(const std::vector<int>& cells, int cell) {
+  return std::find(cells.begin(), cells.end(), cell) != cells.end();
+}
+
+// Every named five point makes a five, and every five is named, except that
+// in the free half a gap whose filling makes six or more is named alone.
+// Two points come right first, but an exact straight four names its left end
+// first.
+TEST(LineTable, FivePointsAreTheFivesOfTheStone) {
+  for (int half : {kFreeHalf, kExactHalf}) {
+    BruteForce rules(half == kExactHalf);
+    for (const auto& s : allSegments()) {
+      const int patternClass = rules.classify(s).patternClass;
+      if (patternClass >= Five) continue;  // already a five: nothing to complete
+      const std::vector<int> named = namedCells(lineTable.fivePoints[kLineHalfBase[half] + indexOf(s)], s);
+      const std::vector<int> fives = cellsMaking(rules, s, Five);
+      for (int cell : named) ASSERT_TRUE(contains(fives, cell)) << s << " half " << half;
+      if (named.size() != fives.size()) {
+        ASSERT_TRUE(half == kFreeHalf && named.size() == 1 && runThrough(s, named[0]) > 5) << s;
+      }
+      if (named.size() == 2) {
+        const bool leftFirst = named[0] < named[1];
+        ASSERT_EQ(leftFirst, half == kExactHalf && patternClass == FourOpen) << s << " half " << half;
+      }
+    }
+  }
+}
+
+// The straight-four cells of a three are every cell where one more stone
+// makes a straight four, the right one first; a four has none.
+TEST(LineTable, StraightFourCellsAreTheThreesStraightFourMoves) {
+  for (int half : {kFreeHalf, kExactHalf}) {
+    BruteForce rules(half == kExactHalf);
+    for (const auto& s : allSegments()) {
+      std::vector<int> expected;
+      if (rules.classify(s).patternClass < Four) expected = cellsMaking(rules, s, FourOpen);
+      std::reverse(expected.begin(), expected.end());
+      ASSERT_EQ(namedCells(lineTable.straightFourCells[kLineHalfBase[half] + indexOf(s)], s), expected)
+          << s << " half " << half;
+    }
+  }
+}
+
+// An open three's defence names every cell that, taken by the opponent,
+// leaves the stone no straight-four move: two cells when it is open at both
+// ends, three otherwise. Nothing weaker than a three has a defence.
+TEST(LineTable, ThreeDefenceCoversEveryCellThatStopsTheThree) {
+  for (int half : {kFreeHalf, kExactHalf}) {
+    BruteForce rules(half == kExactHalf);
+    for (const auto& s : allSegments()) {
+      const int patternClass = rules.classify(s).patternClass;
+      const std::vector<int> named = namedCells(lineTable.threeDefence[kLineHalfBase[half] + indexOf(s)], s);
+      if (patternClass < ThreeOpenSingle) {
+        ASSERT_TRUE(named.empty()) << s;
+        continue;
+      }
+      if (patternClass > ThreeOpenDouble) continue;
+      ASSERT_EQ(named.size(), patternClass == ThreeOpenDouble ? 2u : 3u) << s << " half " << half;
+      const auto x = static_cast<int>(s.find('X'));
+      for (int e = 0; e < static_cast<int>(s.size()); ++e) {
+        if (s[static_cast<std::size_t>(e)] != '.') continue;
+        // The opponent's stone on e ends the segment there.
+        const std::string cut =
+            e < x ? s.substr(static_cast<std::size_t>(e + 1)) : s.substr(0, static_cast<std::size_t>(e));
+        const bool stops = cellsMaking(rules, cut, FourOpen).empty();
+        ASSERT_TRUE(!stops || contains(named, e)) << s << " cell " << e;
+      }
+    }
+  }
+}
+
 // Writes segment s into a padded line between blockers (stones of the other
 // colour, or the edges of a line just long enough), with random stones and
-// empty cells outside the segment; returns the stone's position.
+// empty cells outside the segment; the board size becomes the line's length.
+// Returns the stone's position.
 int writeSegment(int32_t* line, const std::string& s, int32_t colour, bool edgesBlock, std::mt19937& random) {
   const auto l = static_cast<int>(s.find('X'));
   const int r = static_cast<int>(s.size()) - l - 1;
@@ -223,6 +323,7 @@ int writeSegment(int32_t* line, const std::string& s, int32_t colour, bool edges
   }
   for (int q = 0; q < n; ++q) line[q + 2] = std::uniform_int_distribution<int>(0, 2)(random) == 0 ? colour : kEmpty;
   line[0] = line[1] = line[n + 2] = line[n + 3] = kOffBoard;
+  engine.boardSize = n;
   if (!edgesBlock && l < 5) line[p - l - 1 + 2] = -colour;
   if (!edgesBlock && r < 5) line[p + r + 1 + 2] = -colour;
   for (int i = 0; i < static_cast<int>(s.size()); ++i) line[p - l + i + 2] = s[i] == '.' ? kEmpty : colour;
@@ -230,16 +331,11 @@ int writeSegment(int32_t* line, const std::string& s, int32_t colour, bool edges
 }
 
 TEST(ClassifyLine, ReadsEverySegmentOfEitherColourUnderEachRule) {
-  struct Rule {
-    int exactFive;
-    int renju;
-  };
   std::mt19937 random(20240611);
-  for (const Rule rule : {Rule{0, 0}, Rule{1, 0}, Rule{0, 1}}) {
-    engine.exactFive = rule.exactFive;
-    engine.renju = rule.renju;
+  for (const Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
+    engine.rule = rule;
     for (const int32_t colour : {kBlack, kWhite}) {
-      const bool exact = rule.exactFive != 0 || (colour == kBlack && rule.renju != 0);
+      const bool exact = rule == Rule::ExactFive || (colour == kBlack && rule == Rule::Renju);
       BruteForce rules(exact);
       for (const auto& s : allSegments()) {
         for (const bool edgesBlock : {false, true}) {
@@ -247,13 +343,12 @@ TEST(ClassifyLine, ReadsEverySegmentOfEitherColourUnderEachRule) {
           const int p = writeSegment(line, s, colour, edgesBlock, random);
           const int32_t code = classifyLine(line, p);
           ASSERT_EQ((Entry{patternClassOf(code), patternCountOf(code)}), rules.classify(s))
-              << s << " colour " << colour << " exactFive " << rule.exactFive << " renju " << rule.renju;
+              << s << " colour " << colour << " rule " << ruleName(rule);
         }
       }
     }
   }
-  engine.exactFive = 0;
-  engine.renju = 0;
+  engine.rule = Rule::Freestyle;
 }
 
 }  // namespace

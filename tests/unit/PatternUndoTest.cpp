@@ -19,7 +19,7 @@ namespace quenvik {
 namespace {
 
 using test::setEmptyBoard;
-using test::setRules;
+using test::setRule;
 
 struct WalkCounts {
   int nodes = 0;
@@ -73,11 +73,11 @@ void visit(std::mt19937& random, int pliesLeft, bool isRoot, WalkCounts& counts,
 
 TEST(PatternUndo, UndoRestoresTheExactStateUnderEveryRule) {
   std::mt19937 random(90210);
-  for (const auto& [name, exactFive, renju] : {std::tuple{"freestyle", 0, 0}, {"exact", 1, 0}, {"renju", 0, 1}}) {
+  for (const Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
     WalkCounts counts;
     for (const int n : {9, 15, 20}) {
       for (int game = 0; game < 12; ++game) {
-        setRules(exactFive, renju);
+        setRule(rule);
         setEmptyBoard(n);
         // Crowded boards are full of fours, so leaves often take the
         // evaluation's forced-block path.
@@ -88,16 +88,17 @@ TEST(PatternUndo, UndoRestoresTheExactStateUnderEveryRule) {
           engine.stoneCount += 1;
         }
         rebuildPatterns();
-        const std::string where = std::string(name) + " n=" + std::to_string(n) + " game " + std::to_string(game);
+        const std::string where =
+            std::string(ruleName(rule)) + " n=" + std::to_string(n) + " game " + std::to_string(game);
         visit(random, 1 + static_cast<int>(random() % 4), true, counts, where);
         if (HasFailure()) return;
       }
     }
     // The walk must have reached the paths it is meant to check.
-    EXPECT_GT(counts.forcedBlocks, 0) << name;
-    EXPECT_GT(counts.abandoned, 0) << name;
+    EXPECT_GT(counts.forcedBlocks, 0) << ruleName(rule);
+    EXPECT_GT(counts.abandoned, 0) << ruleName(rule);
   }
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
 }
 
 }  // namespace

@@ -284,14 +284,14 @@ TEST_F(HandMadeSearch, DepthZeroIsALeafWithTheClampedEvaluation) {
   clearPositionTable();
   setCell(kBlack, 3, 3, 0, 0);
   setCell(kWhite, 3, 3, 79, 6);
-  engine.renju = 1;
+  engine.rule = Rule::Renju;
   prepareRoot();
   engine.plyIndex = 4;
   EXPECT_RESULT(search(0.0, -kWinScore, kWinScore, 0), -19996, -1);
 }
 
 TEST_F(HandMadeSearch, CellForbiddenToBlackIsNeverACandidate) {
-  engine.renju = 1;
+  engine.rule = Rule::Renju;
   setCell(kBlack, 6, 7, 0, 0);
   setCell(kWhite, 6, 7, 79, 6);  // White's five point: worth 50000 as a block
   EXPECT_RESULT(rootSearch(), -20001, -1);
@@ -386,7 +386,6 @@ namespace quenvik {
 namespace {
 
 using test::prepareSearchRoot;
-using test::Rule;
 using test::setUpPositionText;
 
 SearchResult searchRoot(double depth) { return principalSearch(kRootWidth, depth, -kWinScore, kWinScore, 1, 0); }
@@ -426,7 +425,7 @@ const std::vector<std::string> kBlockTheFour = {"o.............o",  //
                                                 "o.............x"};
 
 TEST(PrincipalSearchOnPositions, EverySearchLeavesTheStateAsItFoundIt) {
-  for (Rule rule : {Rule::Free, Rule::Exact, Rule::Renju}) {
+  for (Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
     for (double depth : {1.0, 2.0, 3.0}) {
       setUpPositionText(kMiddleGame, rule);
       prepareSearchRoot();

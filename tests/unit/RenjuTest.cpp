@@ -16,7 +16,7 @@ namespace quenvik {
 namespace {
 
 using test::setBoardText;
-using test::setRules;
+using test::setRule;
 
 // A padded line from text ('.', 'x' Black, 'o' White); the line is as long
 // as the text and becomes the board size the line tests read.
@@ -50,8 +50,8 @@ std::vector<std::string> emptyRows(int n) { return std::vector<std::string>(n, s
 
 class RenjuTest : public ::testing::Test {
  protected:
-  void SetUp() override { setRules(0, 1); }
-  void TearDown() override { setRules(0, 0); }
+  void SetUp() override { setRule(Rule::Renju); }
+  void TearDown() override { setRule(Rule::Freestyle); }
 };
 
 TEST_F(RenjuTest, FourWithAStoneBeyondItsGap) {
@@ -141,9 +141,9 @@ TEST_F(RenjuTest, AllowedWhenRenjuIsOffOrTheCellHoldsWhite) {
   rows[8][6] = rows[9][6] = rows[10][6] = 'x';
   setBoardText(rows);
   EXPECT_EQ(kindAt(7, 6), DoubleFour);
-  setRules(0, 0);
+  setRule(Rule::Freestyle);
   EXPECT_EQ(kindAt(7, 6), Allowed);
-  setRules(0, 1);
+  setRule(Rule::Renju);
   engine.board[7][6] = kWhite;
   EXPECT_EQ(kindAt(7, 6), Allowed);
 }

@@ -10,10 +10,7 @@
 
 namespace quenvik::test {
 
-inline void setRules(int exactFive, int renju) {
-  engine.exactFive = exactFive;
-  engine.renju = renju;
-}
+inline void setRule(Rule rule) { engine.rule = rule; }
 
 // Sets boardSize, board and stoneCount; the pattern state is left alone.
 inline void setBoardText(const std::vector<std::string>& rows) {

@@ -17,13 +17,10 @@
 
 namespace quenvik::test {
 
-enum class Rule { Free, Exact, Renju };
-
-inline void setUpPositionText(const std::vector<std::string>& rows, Rule rule = Rule::Free) {
+inline void setUpPositionText(const std::vector<std::string>& rows, Rule rule = Rule::Freestyle) {
   const int n = static_cast<int>(rows.size());
   resetEngine();
-  engine.exactFive = rule == Rule::Exact ? 1 : 0;
-  engine.renju = rule == Rule::Renju ? 1 : 0;
+  engine.rule = rule;
   engine.gameSize = n;
   seedRandom(kMainThreadSeed);
   newGame();

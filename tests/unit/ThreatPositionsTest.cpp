@@ -33,7 +33,7 @@ int runLength(int x, int y, int dx, int dy, int32_t colour) {
 // Empty cells where colour completes a five, counted stone by stone on
 // engine.board: an independent check of the positions themselves.
 std::vector<std::pair<int, int>> fivePoints(int32_t colour) {
-  const bool exact = exactFiveOn() || (renjuOn() && colour == kBlack);
+  const bool exact = exactFive() || (renju() && colour == kBlack);
   std::vector<std::pair<int, int>> points;
   const int n = engine.boardSize;
   for (int x = 0; x < n; ++x) {
@@ -86,7 +86,7 @@ void expectLineWins(const ThreatPosition& position, int32_t attacker) {
       EXPECT_TRUE(fivePoints(attacker).empty()) << "a five was already there before move " << i;
     }
     place(line[i], colour);
-    if (renjuOn() && colour == kBlack) {
+    if (renju() && colour == kBlack) {
       const bool forbidden = forbiddenOnBoard(line[i].first, line[i].second);
       const bool finalBlock = !attackerMove && i + 1 == line.size();
       EXPECT_EQ(forbidden, finalBlock) << "move " << i;
@@ -101,7 +101,7 @@ void expectLineWins(const ThreatPosition& position, int32_t attacker) {
     }
   }
   if (!line.empty() && line.size() % 2 == 0) {
-    EXPECT_TRUE(renjuOn() && attacker == kWhite) << "only Black's blocks can be forbidden";
+    EXPECT_TRUE(renju() && attacker == kWhite) << "only Black's blocks can be forbidden";
   }
   for (const auto& [x, y] : placed) engine.board[x][y] = kEmpty;
 }

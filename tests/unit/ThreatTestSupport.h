@@ -28,10 +28,7 @@ inline std::vector<std::pair<int, int>> parseThreatCells(const char* text) {
   return cells;
 }
 
-inline void setThreatRule(const std::string& rule) {
-  engine.exactFive = rule == "exact" ? 1 : 0;
-  engine.renju = rule == "renju" ? 1 : 0;
-}
+inline void setThreatRule(const std::string& rule) { engine.rule = ruleFromName(rule).value(); }
 
 // A fresh engine board with the given stones, the search switched on and not
 // stopped, and threatBoard, threatLine and threatStore matching it.

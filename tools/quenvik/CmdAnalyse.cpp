@@ -222,7 +222,7 @@ nlohmann::ordered_json analysisJson(const Analysis& analysis, const DecisionLimi
                      {"after", report.after},
                      {"flags", report.flags}});
   }
-  return {{"size", analysis.game.size},          {"rule", analysis.game.rule},
+  return {{"size", analysis.game.size},          {"rule", std::string(ruleName(analysis.game.rule))},
           {"moves", analysis.game.moves.size()}, {"nodes", limits.nodes},
           {"time_ms", limits.turnTimeMs},        {"blunder_drop", kBlunderDrop},
           {"complete", analysis.complete},       {"plies", plies}};
@@ -280,7 +280,8 @@ std::string gameText(const Analysis& analysis, const DecisionLimits& limits, boo
     return document.dump() + "\n";
   }
   return formatted("game %zu of %zu: %s, %s %dx%d, %s\n", number, count, gameName(analysis.source).c_str(),
-                   analysis.game.rule.c_str(), analysis.game.size, analysis.game.size, outcomeText(analysis).c_str()) +
+                   std::string(ruleName(analysis.game.rule)).c_str(), analysis.game.size, analysis.game.size,
+                   outcomeText(analysis).c_str()) +
          tableText(analysis) + "\n";
 }
 

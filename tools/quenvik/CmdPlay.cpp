@@ -478,8 +478,9 @@ int commandPlay(const Args& args) {
     if (parsed.options.count("time") == 0) game.limits.turnTimeMs = kNodeLimitedMoveTimeMs;
   }
 
-  std::printf("Quenvik %s: %s on %dx%d. You play %s. %s\n", QUENVIK_VERSION, game.start.rule.c_str(), game.start.size,
-              game.start.size, game.personIsBlack ? "Black (X)" : "White (O)", kAccepted);
+  std::printf("Quenvik %s: %s on %dx%d. You play %s. %s\n", QUENVIK_VERSION,
+              std::string(ruleName(game.start.rule)).c_str(), game.start.size, game.start.size,
+              game.personIsBlack ? "Black (X)" : "White (O)", kAccepted);
   checkStartPosition(game);
   if (game.startIsOver) {
     game.position = game.start;

@@ -37,9 +37,9 @@ void printCellPatterns(const char* colourName, int colour, int a, int b) {
 int commandForbidden(const Args& args) {
   const ToolArgs parsed = parseToolArgs(args, {});
   // Standard output stays a plain list (empty here); the reason goes to the person.
-  if (parsed.position.rule != "renju") {
+  if (!renju(parsed.position.rule)) {
     std::fprintf(stderr, "quenvik: no cell is forbidden under %s: forbidden moves are Black's, under --rule renju\n",
-                 parsed.position.rule.c_str());
+                 std::string(ruleName(parsed.position.rule)).c_str());
     return 0;
   }
   setUpPosition(parsed.position);

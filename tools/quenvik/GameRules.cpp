@@ -2,8 +2,8 @@
 
 #include "core/EngineState.h"
 #include "core/Platform.h"
+#include "rules/LineReading.h"
 #include "rules/LineViews.h"
-#include "rules/Position.h"
 #include "rules/Renju.h"
 
 namespace quenvik::tool {
@@ -15,13 +15,17 @@ bool blackToMove(const Position& position) { return position.moves.size() % 2 ==
 }  // namespace
 
 bool makesFive(const Position& position, Move move) {
-  setUpPosition(position);
-  // Protocol x is the engine row, y the column; the mover is the side to move.
-  return stoneMakesFive(sideToMove(), move.first, move.second);
+  // Protocol x is the engine row, y the column, as the engine's own board.
+  int32_t board[kGridWidth][kGridWidth] = {};
+  for (std::size_t i = 0; i < position.moves.size(); ++i) {
+    board[position.moves[i].first][position.moves[i].second] = i % 2 == 0 ? kBlack : kWhite;
+  }
+  const int32_t mover = blackToMove(position) ? kBlack : kWhite;
+  return makesFiveOn(board, position.size, position.rule, mover, move.first, move.second);
 }
 
 std::string forbiddenKindOf(const Position& position, Move move) {
-  if (position.rule != "renju" || !blackToMove(position)) return "";
+  if (!renju(position.rule) || !blackToMove(position)) return "";
   setUpPosition(position);
   int kind = Allowed;
   // The foul test recurses through nested threes: give it a search stack.
@@ -35,7 +39,7 @@ std::string forbiddenKindOf(const Position& position, Move move) {
 
 std::vector<Move> forbiddenCells(const Position& position) {
   std::vector<Move> cells;
-  if (position.rule != "renju" || !blackToMove(position)) return cells;
+  if (!renju(position.rule) || !blackToMove(position)) return cells;
   setUpPosition(position);
   runOnSearchStack([&] {
     LineViews views;

@@ -89,7 +89,7 @@ struct SgfGame {
   int line = 1;  // where the game starts
   int size = 15;
   int sizeLine = 0;
-  std::optional<std::string> rule;
+  std::optional<Rule> rule;
   std::string black, white, result;
   std::vector<SgfMove> moves;
   std::vector<std::string> written;  // each move as the file writes it: B[hh]
@@ -223,13 +223,13 @@ class SgfReader {
     game.size = width;
   }
 
-  // RU is the protocol's rule mask: 4 Renju, else 1 exact five, else free-style.
-  static std::string readRule(const std::string& value, const std::string& where) {
+  // RU is the protocol's rule mask, read as INFO rule reads it.
+  static Rule readRule(const std::string& value, const std::string& where) {
     int mask = 0;
     if (!readWholeInt(value, mask) || mask < 0) refuseAt(where, "unreadable rule RU[" + value + "]");
-    if (mask & 4) return "renju";
-    if (mask & 1) return "exact";
-    return "freestyle";
+    const std::optional<Rule> rule = ruleFromMask(mask);
+    if (!rule) refuseAt(where, "RU[" + value + "] names no rule Quenvik plays");
+    return *rule;
   }
 };
 
@@ -433,11 +433,9 @@ std::vector<Move> parsePosString(const std::string& text, std::vector<std::strin
 
 std::string posName(int x, int y) { return std::string(1, static_cast<char>('a' + x)) + std::to_string(y + 1); }
 
-int ruleMask(const std::string& rule) {
-  constexpr int kExactFiveMask = 1;
-  constexpr int kRenjuMask = 4;
-  if (rule == "renju") return kRenjuMask;
-  return rule == "exact" ? kExactFiveMask : 0;
+int ruleMask(Rule rule) {
+  if (renju(rule)) return kRenjuBit;
+  return exactFive(rule) ? kExactFiveBit : 0;
 }
 
 GameRecord parseGameText(const std::string& text, const std::string& name, int gameIndex, int defaultSize) {

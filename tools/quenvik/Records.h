@@ -9,13 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include "core/Rule.h"
+
 namespace quenvik::tool {
 
 using Move = std::pair<int, int>;
 
 struct GameRecord {
   int size = 15;
-  std::optional<std::string> rule;  // freestyle, exact or renju, when the file says
+  std::optional<Rule> rule;  // when the file says
   std::vector<Move> moves;
   std::string black;   // the players, when the file names them (SGF PB and PW,
   std::string white;   // the brains of a .psq record)
@@ -40,8 +42,8 @@ GameRecord parseGameText(const std::string& text, const std::string& name, int g
 std::vector<GameRecord> readAllGames(const std::string& path, int defaultSize);
 std::vector<GameRecord> parseAllGames(const std::string& text, const std::string& name, int defaultSize);
 
-// The protocol's rule mask of a rule name, as SGF's RU holds it: 0
-// free-style, 1 exact five, 4 Renju.
-int ruleMask(const std::string& rule);
+// The protocol's rule mask of a rule, as SGF's RU holds it: 0 free-style,
+// 1 exact five, 4 Renju.
+int ruleMask(Rule rule);
 
 }  // namespace quenvik::tool

@@ -109,7 +109,7 @@ void drawTitle(std::ostringstream& svg, const Analysis& analysis, int width) {
                                                : source.file + ", game " + std::to_string(source.index);
   const std::string black = source.black.empty() ? std::string("?") : source.black;
   const std::string white = source.white.empty() ? std::string("?") : source.white;
-  std::string facts = "Black " + black + ", White " + white + "; " + analysis.game.rule + " " +
+  std::string facts = "Black " + black + ", White " + white + "; " + std::string(ruleName(analysis.game.rule)) + " " +
                       std::to_string(analysis.game.size) + "x" + std::to_string(analysis.game.size) + "; ";
   facts +=
       source.result.empty() ? outcomeText(analysis) : "result " + source.result + " (" + outcomeText(analysis) + ")";

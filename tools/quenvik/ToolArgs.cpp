@@ -89,11 +89,10 @@ int readSize(const std::string& text) {
   return size;
 }
 
-std::string readRule(const std::string& text) {
-  if (text != "freestyle" && text != "exact" && text != "renju") {
-    throw UsageError("unknown rule '" + text + "' (freestyle, exact or renju)");
-  }
-  return text;
+Rule readRule(const std::string& text) {
+  const std::optional<Rule> rule = ruleFromName(text);
+  if (!rule) throw UsageError("unknown rule '" + text + "' (" + std::string(kRuleNames) + ")");
+  return *rule;
 }
 
 }  // namespace
@@ -171,7 +170,7 @@ ToolArgs parseToolArgs(const std::vector<std::string>& args, const std::set<std:
   };
   if (use != PositionUse::None) {
     addText("size", sizeText, "N board side, 5 to 20 (default 15; a game file states its own)");
-    addText("rule", ruleText, "RULE freestyle, exact or renju (default freestyle, or the game file's RU)");
+    addText("rule", ruleText, "RULE " + std::string(kRuleNames) + " (default freestyle, or the game file's RU)");
     addText("moves", movesText, "\"x,y...\" the stones in playing order, Black first, counted from 0");
     addText("pos", posText, "POS the stones as a pos string: h8i9j7 (letter x from a = 0, number y from 1 = 0)");
     if (use == PositionUse::Many) {
@@ -299,8 +298,7 @@ std::pair<int, int> requireEmptyCell(const Position& position, const std::string
 void setUpPosition(const Position& position) {
   resetEngine();
   engine.gameSize = position.size;
-  engine.exactFive = position.rule == "exact" ? 1 : 0;
-  engine.renju = position.rule == "renju" ? 1 : 0;
+  engine.rule = position.rule;
   seedRandom(kMainThreadSeed);
   newGame();
   engine.recordCount = 0;

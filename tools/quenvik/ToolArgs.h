@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/Rule.h"
+
 namespace quenvik::tool {
 
 // A refused argument; main prints its message on one line of standard error
@@ -18,7 +20,7 @@ struct UsageError : std::runtime_error {
 
 struct Position {
   int size = 15;
-  std::string rule = "freestyle";          // freestyle, exact or renju
+  Rule rule = Rule::Freestyle;
   std::vector<std::pair<int, int>> moves;  // protocol x, y in playing order
 };
 
