@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/EngineState.h"
+#include "frontend/BlockInput.h"
 #include "frontend/CommandParse.h"
 #include "frontend/GameRecord.h"
 #include "frontend/LineInput.h"
@@ -107,37 +108,23 @@ void handleBegin(Launch launch) {
   launchDecision(launch);
 }
 
-enum class BlockRead { Done, InputEnded };
+bool readBoardStone(std::string_view line, int32_t& x, int32_t& y, bool& own) {
+  int32_t owner = 0;
+  if (!parseStoneLine(line, x, y, owner)) return false;
+  own = owner == 1;
+  return true;
+}
 
 // Reads a BOARD or YXBOARD block up to its DONE line into the record; an
 // unusable block answers "ERROR Board error." and leaves the record empty.
 BlockRead readBoardBlock(std::FILE* input) {
   engine.recordCount = 0;
-  BlockStone stones[kMaxBoardBlockStones];
-  bool taken[kGridWidth * kGridWidth] = {};
-  int count = 0;
-  bool failed = false;
-  std::string line;
-  for (;;) {
-    const LineStatus status = readProtocolLine(input, line, kMaxBlockLine);
-    if (status == LineStatus::End) return BlockRead::InputEnded;
-    if (status == LineStatus::TooLong) {
-      failed = true;
-      continue;
-    }
-    if (!line.empty() && (line[0] == 'D' || line[0] == 'd')) break;
-    if (isBlankLine(line)) continue;
-    int32_t x = 0, y = 0, owner = 0;
-    if (!parseStoneLine(line, x, y, owner) || !onBoard(x, y) || taken[cellIndexOf(x, y)] ||
-        count == kMaxBoardBlockStones) {
-      failed = true;
-      continue;
-    }
-    taken[cellIndexOf(x, y)] = true;
-    stones[count++] = {cellIndexOf(x, y), owner == 1};
+  StoneBlock block;
+  if (readStoneBlock(input, engine.gameSize, readBoardStone, block) == BlockRead::InputEnded) {
+    return BlockRead::InputEnded;
   }
   int32_t recordCount = 0;
-  if (failed || !recordFromBlock(stones, count, engine.recordMoves, &recordCount)) {
+  if (block.failed || !recordFromBlock(block.stones, block.count, engine.recordMoves, &recordCount)) {
     reply("ERROR Board error.");
     recordCount = 0;
   }
