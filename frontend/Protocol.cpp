@@ -11,6 +11,7 @@
 #include "frontend/ProtocolOutput.h"
 #include "frontend/Settings.h"
 #include "think/Game.h"
+#include "think/Swap2.h"
 #include "think/ThinkThread.h"
 
 namespace quenvik {
@@ -153,6 +154,32 @@ bool handleYxBoard(std::FILE* input) {
   return readBoardBlock(input) == BlockRead::Done;
 }
 
+bool readSwap2Stone(std::string_view line, int32_t& x, int32_t& y, bool& own) {
+  own = false;  // no owner field: the order alone tells the colours
+  return parseCellLine(line, x, y);
+}
+
+// SWAP2BOARD: the opening stones so far in playing order, then the engine's
+// part of the Swap2 opening. An unusable block is refused and changes
+// nothing; the input ending inside the block returns false.
+bool handleSwap2Board(std::FILE* input, Launch launch) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return true;
+  }
+  StoneBlock block;
+  if (readStoneBlock(input, engine.gameSize, readSwap2Stone, block) == BlockRead::InputEnded) return false;
+  if (block.failed || !isSwap2Request(block.count)) {
+    reply("ERROR SWAP2BOARD wants 0, 3 or 5 stones on distinct cells of the board.");
+    return true;
+  }
+  for (int i = 0; i < block.count; ++i) engine.recordMoves[i] = block.stones[i].cellIndex;
+  engine.recordCount = block.count;
+  engine.swap2Request = 1;
+  launchDecision(launch);
+  return true;
+}
+
 // FORBID, then xxyy for every point forbidden to Black, then a full stop.
 void handleShowForbid() {
   int32_t cells[kMaxRecordMoves];
@@ -268,6 +295,8 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
       clearHashTable();
     } else if (word == "YXNBEST") {
       handleNBest(line, launch);
+    } else if (word == "SWAP2BOARD") {
+      if (!handleSwap2Board(input, launch)) break;
     }
   }
   // A decision still running finishes and prints its move before the exit.
