@@ -39,14 +39,16 @@ constexpr SearchShare kWholeBudget{1, 1};
 constexpr RootLimits kFullLimits{kMaxIterationIndex, kRootWidth, kWidthNumerator, kWidthDenominator};
 constexpr RootLimits kScreeningLimits{kScreeningMaxIteration, kRootWidth, kWidthNumerator, kWidthDenominator};
 
-// The decision's clock: the whole budget a move would have, in which every
-// stage must start.
+// The decision's clock, over the budgets a move would have. Every search but
+// the first starts within the first half of the longest budget and has at
+// most half of it, so the decision ends within that budget.
 struct DecisionClock {
   int64_t begun = clockMs();
   int32_t stableBudget = currentTimeBudget(kStableBudgetDivisor);
   int32_t longestBudget = currentTimeBudget(kChangingBudgetDivisor);
 
   bool allows(int64_t allottedMs) const { return engine.stopRequested.load() == 0 && clockMs() - begun < allottedMs; }
+  bool beforeHalfway() const { return allows(longestBudget / 2); }
 };
 
 void setUpPosition(const int32_t* cells, int count) {
@@ -180,7 +182,7 @@ Swap2Answer proposeOpening(const Reporter& reporter, SharedSearch search, const 
   Candidate* refining[kRefinedOpenings];
   const int refiningCount = mostBalancedScreened(candidates, count, refining);
   for (Candidate* candidate : std::span(refining, refiningCount)) {
-    if (!clock.allows(clock.longestBudget)) break;
+    if (!clock.beforeHalfway()) break;
     setUpPosition(candidate->cells, kSwap2Opening);
     const RootOutcome outcome = search(quiet, kFullLimits, kRefineShare, nullptr, 0);
     if (!outcome.searched) continue;
@@ -211,7 +213,7 @@ Swap2Answer answerThreeStones(const Reporter& reporter, SharedSearch search, con
   const int32_t fourth = cellOfMove(white.move);
   if (white.score > kBalancedMargin) return stonesAnswer({fourth});
   if (white.score < -kBalancedMargin) return swapAnswer();
-  if (!clock.allows(clock.longestBudget)) return stonesAnswer({fourth});
+  if (!clock.beforeHalfway()) return stonesAnswer({fourth});
 
   // Balanced: the opponent shall choose a colour in a position the engine
   // also scores as balanced.
@@ -222,7 +224,7 @@ Swap2Answer answerThreeStones(const Reporter& reporter, SharedSearch search, con
   int32_t fifth = -1;
   int fifthScore = 0;
   for (int line = 0; line < kFifthLines; ++line) {
-    if (line > 0 && !clock.allows(clock.longestBudget)) break;
+    if (line > 0 && !clock.beforeHalfway()) break;
     const RootOutcome black = search(quiet, kFullLimits, kFifthShare, replies, replyCount);
     if (!black.searched) break;
     replies[replyCount++] = black.move;
