@@ -25,15 +25,18 @@ constexpr int kBalancedMargin = 5;
 constexpr int kScreeningMaxIteration = 3;
 constexpr int kScreeningShare = 2;
 constexpr int kRefinedOpenings = 3;
-constexpr SearchShare kRefineShare{kScreeningShare * kRefinedOpenings, kScreeningShare* kRefinedOpenings};
+constexpr int kRefineParts = kScreeningShare * kRefinedOpenings;
+constexpr SearchShare kRefineShare{kRefineParts, kRefineParts};
 constexpr int kMaxCandidates = 64;
 
 // After three stones: their position gets half the budgets; when it is
 // balanced, Black's best replies to White's best fourth stone share the other
 // half, and the most balanced of them is the fifth stone.
-constexpr SearchShare kFourthShare{2, 2};
+constexpr int kFourthParts = 2;
+constexpr SearchShare kFourthShare{kFourthParts, kFourthParts};
 constexpr int kFifthLines = 3;
-constexpr SearchShare kFifthShare{kFourthShare.time * kFifthLines, kFourthShare.nodes* kFifthLines};
+constexpr int kFifthParts = kFourthParts * kFifthLines;
+constexpr SearchShare kFifthShare{kFifthParts, kFifthParts};
 
 constexpr SearchShare kWholeBudget{1, 1};
 constexpr RootLimits kFullLimits{kMaxIterationIndex, kRootWidth, kWidthNumerator, kWidthDenominator};
