@@ -63,6 +63,7 @@ struct Stats {
   int swap2Openings = 0;
   int swap2Answers = 0;
   int refusedSwap2Blocks = 0;
+  int64_t latestSwap2OverBudgetMs = INT64_MIN;
   int takebacks = 0;
   int restarts = 0;
   int junkLines = 0;
@@ -350,6 +351,7 @@ struct Match {
     std::string line;
     bool junkSent = false;
     bool endSent = false;
+    int64_t overBudgetMs = 0;  // how long after its budget it came
   };
 
   // Sends the request's lines, then a stop, junk or END (when `endAllowed`)
@@ -406,7 +408,8 @@ struct Match {
       break;
     }
     const int64_t elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent).count();
-    stats.latestOverBudgetMs = std::max(stats.latestOverBudgetMs, elapsed - budget);
+    answer.overBudgetMs = elapsed - budget;
+    stats.latestOverBudgetMs = std::max(stats.latestOverBudgetMs, answer.overBudgetMs);
     if (elapsed > deadline) {
       throw Failure(player.name + ": answer after " + std::to_string(elapsed) + " ms; budget " +
                     std::to_string(budget) + " ms + margin " + std::to_string(options.marginMs) + " ms");
@@ -481,6 +484,7 @@ struct Match {
     lines.push_back(rng.chance(80) ? "DONE" : "done");
     const Answer answer = awaitAnswer(player, lines, false, false);
     ++stats.swap2Answers;
+    stats.latestSwap2OverBudgetMs = std::max(stats.latestSwap2OverBudgetMs, answer.overBudgetMs);
     const std::size_t given = game.order.size();
     swapped = given > 0 && answer.line == "SWAP";
     std::size_t placed = 0;
@@ -685,10 +689,12 @@ int main(int argc, char** argv) {
   std::printf(
       "stress: %d games, %d move requests (%d with YXSTOP, %d BOARD blocks, %d of them YXBOARD + YXNBEST, %d "
       "refused blocks, %d END while thinking), %d Swap2 openings (%d SWAP2BOARD answers, %d refused blocks), %d "
-      "takebacks, %d restarts, %d junk bursts, %d setting changes; latest reply %lld ms past its budget\n",
+      "takebacks, %d restarts, %d junk bursts, %d setting changes; latest reply %lld ms past its budget (of the "
+      "Swap2 answers %lld ms)\n",
       stats.games, stats.requests, stats.stops, stats.boardBlocks, stats.nbestRequests, stats.refusedBlocks,
       stats.endsWhileThinking, stats.swap2Openings, stats.swap2Answers, stats.refusedSwap2Blocks, stats.takebacks,
-      stats.restarts, stats.junkLines, stats.settingChanges, static_cast<long long>(stats.latestOverBudgetMs));
+      stats.restarts, stats.junkLines, stats.settingChanges, static_cast<long long>(stats.latestOverBudgetMs),
+      static_cast<long long>(stats.latestSwap2OverBudgetMs));
   std::printf("%d passed, 0 failed\n", stats.games);
   return 0;
 }
