@@ -20,6 +20,7 @@ void resetSettingsOf(Settings& settings) {
   settings.memoryCap = 0;
   settings.ruleTwoIsRenju = 0;
   settings.analysisLines = 0;
+  settings.swap2Request = 0;
 }
 
 }  // namespace

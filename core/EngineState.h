@@ -232,6 +232,9 @@ struct Settings {
   // Set by the front end before a decision starts: how many best root moves
   // it reports (YXNBEST); 0 or 1 is an ordinary decision.
   int32_t analysisLines;
+  // Set by the front end before a decision starts: the decision answers a
+  // SWAP2BOARD block, whose stones the record holds, instead of moving.
+  int32_t swap2Request;
 };
 
 // Game record, in protocol cell codes.

@@ -94,6 +94,11 @@ bool parseStoneLine(std::string_view line, int32_t& x, int32_t& y, int32_t& owne
   return cursor.number(x) && cursor.literal(',') && cursor.number(y) && cursor.literal(',') && cursor.number(owner);
 }
 
+bool parseCellLine(std::string_view line, int32_t& x, int32_t& y) {
+  Cursor cursor{line};
+  return cursor.number(x) && cursor.literal(',') && cursor.number(y);
+}
+
 bool isBlankLine(std::string_view line) {
   for (char c : line) {
     if (!isBlank(c)) return false;

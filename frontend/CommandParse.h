@@ -26,6 +26,9 @@ bool parseInfo(std::string_view line, std::string& key, int32_t& value);
 // "%d,%d,%d": a BOARD block stone line.
 bool parseStoneLine(std::string_view line, int32_t& x, int32_t& y, int32_t& owner);
 
+// "%d,%d": a SWAP2BOARD block stone line (no owner: the order tells).
+bool parseCellLine(std::string_view line, int32_t& x, int32_t& y);
+
 // True for a line with no characters but blanks.
 bool isBlankLine(std::string_view line);
 

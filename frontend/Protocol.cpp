@@ -4,12 +4,14 @@
 #include <string>
 
 #include "core/EngineState.h"
+#include "frontend/BlockInput.h"
 #include "frontend/CommandParse.h"
 #include "frontend/GameRecord.h"
 #include "frontend/LineInput.h"
 #include "frontend/ProtocolOutput.h"
 #include "frontend/Settings.h"
 #include "think/Game.h"
+#include "think/Swap2.h"
 #include "think/ThinkThread.h"
 
 namespace quenvik {
@@ -107,37 +109,23 @@ void handleBegin(Launch launch) {
   launchDecision(launch);
 }
 
-enum class BlockRead { Done, InputEnded };
+bool readBoardStone(std::string_view line, int32_t& x, int32_t& y, bool& own) {
+  int32_t owner = 0;
+  if (!parseStoneLine(line, x, y, owner)) return false;
+  own = owner == 1;
+  return true;
+}
 
 // Reads a BOARD or YXBOARD block up to its DONE line into the record; an
 // unusable block answers "ERROR Board error." and leaves the record empty.
 BlockRead readBoardBlock(std::FILE* input) {
   engine.recordCount = 0;
-  BlockStone stones[kMaxBoardBlockStones];
-  bool taken[kGridWidth * kGridWidth] = {};
-  int count = 0;
-  bool failed = false;
-  std::string line;
-  for (;;) {
-    const LineStatus status = readProtocolLine(input, line, kMaxBlockLine);
-    if (status == LineStatus::End) return BlockRead::InputEnded;
-    if (status == LineStatus::TooLong) {
-      failed = true;
-      continue;
-    }
-    if (!line.empty() && (line[0] == 'D' || line[0] == 'd')) break;
-    if (isBlankLine(line)) continue;
-    int32_t x = 0, y = 0, owner = 0;
-    if (!parseStoneLine(line, x, y, owner) || !onBoard(x, y) || taken[cellIndexOf(x, y)] ||
-        count == kMaxBoardBlockStones) {
-      failed = true;
-      continue;
-    }
-    taken[cellIndexOf(x, y)] = true;
-    stones[count++] = {cellIndexOf(x, y), owner == 1};
+  StoneBlock block;
+  if (readStoneBlock(input, engine.gameSize, readBoardStone, block) == BlockRead::InputEnded) {
+    return BlockRead::InputEnded;
   }
   int32_t recordCount = 0;
-  if (failed || !recordFromBlock(stones, count, engine.recordMoves, &recordCount)) {
+  if (block.failed || !recordFromBlock(block.stones, block.count, engine.recordMoves, &recordCount)) {
     reply("ERROR Board error.");
     recordCount = 0;
   }
@@ -175,6 +163,32 @@ bool handleYxBoard(std::FILE* input) {
     return skipBoardBlock(input) == BlockRead::Done;
   }
   return readBoardBlock(input) == BlockRead::Done;
+}
+
+bool readSwap2Stone(std::string_view line, int32_t& x, int32_t& y, bool& own) {
+  own = false;  // no owner field: the order alone tells the colours
+  return parseCellLine(line, x, y);
+}
+
+// SWAP2BOARD: the opening stones so far in playing order, then the engine's
+// part of the Swap2 opening. An unusable block is refused and changes
+// nothing; the input ending inside the block returns false.
+bool handleSwap2Board(std::FILE* input, Launch launch) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return skipBoardBlock(input) == BlockRead::Done;
+  }
+  StoneBlock block;
+  if (readStoneBlock(input, engine.gameSize, readSwap2Stone, block) == BlockRead::InputEnded) return false;
+  if (block.failed || !isSwap2Request(block.count)) {
+    reply("ERROR SWAP2BOARD wants 0, 3 or 5 stones on distinct cells of the board.");
+    return true;
+  }
+  for (int i = 0; i < block.count; ++i) engine.recordMoves[i] = block.stones[i].cellIndex;
+  engine.recordCount = block.count;
+  engine.swap2Request = 1;
+  launchDecision(launch);
+  return true;
 }
 
 // FORBID, then xxyy for every point forbidden to Black, then a full stop.
@@ -319,6 +333,8 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
       clearHashTable();
     } else if (word == "YXNBEST") {
       handleNBest(line, launch);
+    } else if (word == "SWAP2BOARD") {
+      if (!handleSwap2Board(input, launch)) break;
     } else if (word != "YXSTOP") {  // a stop with nothing running is simply late
       replyUnknown(word);
     }

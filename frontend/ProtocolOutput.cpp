@@ -110,6 +110,30 @@ void printAnalysis(void* context, const AnalysisReport& report) {
   std::fflush(out);
 }
 
+void printStones(std::FILE* out, const int* x, const int* y, int count) {
+  for (int i = 0; i < count; ++i) emitTo(out, "%s%d,%d", i == 0 ? "" : " ", x[i], y[i]);
+}
+
+void printSwap2Scored(void* context, const Swap2Report& report) {
+  std::FILE* out = streamOf(context);
+  emitTo(out, "MESSAGE Swap2 ");
+  printStones(out, report.x, report.y, report.stoneCount);
+  emitTo(out, " scores %d for White at depth %d\n", report.whiteScore, report.depth);
+  std::fflush(out);
+}
+
+// SWAP, or the stones placed on one line: "7,7 8,7 9,9".
+void printSwap2Reply(void* context, const Swap2Reply& reply) {
+  std::FILE* out = streamOf(context);
+  if (reply.swap) {
+    emitTo(out, "SWAP");
+  } else {
+    printStones(out, reply.x, reply.y, reply.stoneCount);
+  }
+  emitTo(out, "\n");
+  std::fflush(out);
+}
+
 }  // namespace
 
 void emitTo(std::FILE* stream, const char* format, ...) {
@@ -141,6 +165,8 @@ Reporter protocolReporter(std::FILE* stream) {
   reporter.noMove = printNoMove;
   reporter.rootEvent = printRootEvent;
   reporter.analysis = printAnalysis;
+  reporter.swap2Scored = printSwap2Scored;
+  reporter.swap2Reply = printSwap2Reply;
   return reporter;
 }
 

@@ -43,6 +43,17 @@ bool inRecordBefore(int32_t cellIndex, int32_t count) {
   return false;
 }
 
+// Every stone an answer added lies on an empty cell of the board.
+void checkNewStones(int32_t recordBefore) {
+  const int32_t size = engine.gameSize;
+  for (int32_t i = recordBefore; i < engine.recordCount; ++i) {
+    const int32_t move = engine.recordMoves[i];
+    const int x = cellIndexX(move), y = cellIndexY(move);
+    if (move < 0 || x >= size || y >= size) fail("the answer lies off the board");
+    if (inRecordBefore(move, i)) fail("the answer lies on an occupied cell");
+  }
+}
+
 // The engine answers with one new stone on an empty cell of the board, or
 // with no move only when the board is full.
 void checkAnswer(int32_t recordBefore) {
@@ -52,10 +63,18 @@ void checkAnswer(int32_t recordBefore) {
     return;
   }
   if (engine.recordCount != recordBefore + 1) fail("a decision added more than one move to the record");
-  const int32_t move = engine.recordMoves[recordBefore];
-  const int x = cellIndexX(move), y = cellIndexY(move);
-  if (move < 0 || x >= size || y >= size) fail("the answer lies off the board");
-  if (inRecordBefore(move, recordBefore)) fail("the answer lies on an occupied cell");
+  checkNewStones(recordBefore);
+  ++movesAnswered;
+}
+
+// A Swap2 answer places three stones on an empty block, none (SWAP), one or
+// two after three, none or one after five.
+void checkSwap2Answer(int32_t recordBefore) {
+  const int32_t placed = engine.recordCount - recordBefore;
+  const int32_t most = recordBefore == 0 ? 3 : recordBefore == 3 ? 2 : 1;
+  const int32_t fewest = recordBefore == 0 ? 3 : 0;
+  if (placed < fewest || placed > most) fail("a Swap2 answer placed a wrong number of stones");
+  checkNewStones(recordBefore);
   ++movesAnswered;
 }
 
@@ -69,10 +88,15 @@ void cappedDecision(const Reporter& reporter) {
   engine.turnTimeout = std::min(turnTimeout, cap);
   if (nodeLimit <= 0 || nodeLimit > kCappedNodeLimit) engine.nodeLimit = kCappedNodeLimit;
   const int32_t recordBefore = engine.recordCount;
+  const bool swap2 = engine.swap2Request != 0;
   decideHere(reporter);
   engine.turnTimeout = turnTimeout;
   engine.nodeLimit = nodeLimit;
-  checkAnswer(recordBefore);
+  if (swap2) {
+    checkSwap2Answer(recordBefore);
+  } else {
+    checkAnswer(recordBefore);
+  }
 }
 
 void resetForInput() {
@@ -92,10 +116,21 @@ bool isMoveLine(std::string_view line) {
   return digits(line.substr(0, comma)) && digits(line.substr(comma + 1));
 }
 
+// SWAP, or moves separated by single blanks.
+bool isSwap2AnswerLine(std::string_view line) {
+  if (line == "SWAP") return true;
+  for (;;) {
+    const auto blank = line.find(' ');
+    if (!isMoveLine(line.substr(0, blank))) return false;
+    if (blank == std::string_view::npos) return true;
+    line.remove_prefix(blank + 1);
+  }
+}
+
 bool startsWith(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
 
 // Every line is a reply of a known form, and there are exactly as many move
-// lines as answered decisions.
+// (or Swap2 answer) lines as answered decisions.
 void checkOutput(std::string_view output) {
   if (!output.empty() && output.back() != '\n') fail("the output ends inside a line");
   int moveLines = 0;
@@ -103,7 +138,7 @@ void checkOutput(std::string_view output) {
     const auto end = output.find('\n');
     const std::string_view line = output.substr(0, end);
     output.remove_prefix(end + 1);
-    if (isMoveLine(line)) {
+    if (isMoveLine(line) || isSwap2AnswerLine(line)) {
       ++moveLines;
     } else if (startsWith(line, "FORBID ")) {
       if (line.back() != '.' || (line.size() - 8) % 4 != 0) fail("a FORBID line of unknown form");

@@ -45,6 +45,28 @@ struct AnalysisReport {
   int lineY[kMaxBestLine];
 };
 
+// A position the Swap2 decision scored: its stones in playing order, in
+// protocol coordinates, White's score (White is to move after three and
+// after five stones) and the deepest finished iteration.
+constexpr int kMaxSwap2Stones = 5;
+struct Swap2Report {
+  int stoneCount;
+  int x[kMaxSwap2Stones];
+  int y[kMaxSwap2Stones];
+  int whiteScore;
+  int depth;
+};
+
+// The answer to SWAP2BOARD: `swap` (the engine takes Black), or the stones it
+// places, in playing order, in protocol coordinates.
+constexpr int kMaxSwap2Answer = 3;
+struct Swap2Reply {
+  bool swap;
+  int stoneCount;
+  int x[kMaxSwap2Answer];
+  int y[kMaxSwap2Answer];
+};
+
 struct Reporter {
   void* context = nullptr;
   void (*expectedTime)(void* context, int32_t budgetMs) = nullptr;
@@ -64,6 +86,11 @@ struct Reporter {
   // An analysed move: after each finished iteration under show_detail, and
   // one per line of an N-best decision.
   void (*analysis)(void* context, const AnalysisReport& report) = nullptr;
+  // A position a Swap2 decision scored on its way to the answer.
+  void (*swap2Scored)(void* context, const Swap2Report& report) = nullptr;
+  // The answer of a Swap2 decision (instead of a move); the record already
+  // holds the stones it places.
+  void (*swap2Reply)(void* context, const Swap2Reply& reply) = nullptr;
 };
 
 }  // namespace quenvik

@@ -10,6 +10,7 @@
 #include "core/Platform.h"
 #include "rules/Position.h"
 #include "think/RootDecision.h"
+#include "think/Swap2.h"
 #include "think/TimeControl.h"
 
 namespace quenvik {
@@ -133,18 +134,57 @@ void runAnalysis(const SearchSquare& square, int requestedLines) {
   answerSearchedMove(square, answer);
 }
 
+// One search of a decision made of several (Swap2), on the engine board the
+// caller set up, with its share of the time budget and of the node limit,
+// under its own timer.
+RootOutcome searchWithShare(const Reporter& reporter, const RootLimits& limits, SearchShare share, const int* excluded,
+                            int excludedCount) {
+  const int32_t nodeLimit = engine.nodeLimit.load();
+  engine.budgetShare = share.time;
+  engine.timeBudget = currentTimeBudget(kStableBudgetDivisor);
+  if (nodeLimit > 0) engine.nodeLimit = std::max(1, nodeLimit / share.nodes);
+  startSearchClock();
+  const RootOutcome outcome = decideRootMove(reporter, limits, excluded, excludedCount, false);
+  stopTimerAndWait();
+  engine.nodeLimit = nodeLimit;
+  engine.budgetShare = 1;
+  return outcome;
+}
+
+// Records the stones of a Swap2 answer, lets the front end go, then reports
+// the answer, in the order a move is answered.
+void answerSwap2(const Swap2Answer& answer) {
+  assert(engine.recordCount + answer.stoneCount <= kMaxRecordMoves);
+  Swap2Reply reply{answer.swap, answer.stoneCount, {}, {}};
+  for (int i = 0; i < answer.stoneCount; ++i) {
+    engine.recordMoves[engine.recordCount] = answer.stones[i];
+    engine.recordCount = engine.recordCount + 1;
+    reply.x[i] = cellIndexX(answer.stones[i]);
+    reply.y[i] = cellIndexY(answer.stones[i]);
+  }
+  const Reporter reporter = decisionReporter;
+  engine.thinking = 0;
+  if (reporter.swap2Reply != nullptr) reporter.swap2Reply(reporter.context, reply);
+}
+
 void runDecision() {
   seedRandom(kThinkThreadSeed);
   // The table takes the size the memory settings allow before any search.
   fitPositionTableToCaps();
   const int analysisLines = engine.analysisLines;
   engine.analysisLines = 0;
+  const bool swap2 = engine.swap2Request != 0;
+  engine.swap2Request = 0;
   const int32_t timeLeft = engine.timeLeft.load();
   const int32_t turnTimeout = engine.turnTimeout.load();
   const int32_t recordCount = engine.recordCount;
   engine.thinking = 1;
   engine.timeBudget = timeBudgetFor(timeLeft, turnTimeout, kStableBudgetDivisor);
 
+  if (swap2) {
+    answerSwap2(decideSwap2(decisionReporter, searchWithShare));
+    return;
+  }
   if (recordCount == 0) {
     answerMove(engine.gameSize / 2, engine.gameSize / 2);
     return;

@@ -46,7 +46,7 @@ TEST(ProtocolUnknown, WordsTheEngineDoesNotKnowAnswerUnknown) {
 // any game; after the block the loop reads commands again.
 TEST(ProtocolUnknown, LinesInsideABlockAreNotCommands) {
   Engine engine;
-  for (const char* block : {"BOARD", "yxboard"}) {
+  for (const char* block : {"BOARD", "yxboard", "SWAP2BOARD"}) {
     engine.send(block);
     EXPECT_EQ(engine.next(), "ERROR No game started.") << block;
     engine.send("7,7,1");

@@ -1,11 +1,12 @@
 // The stress referee: two engines play many short games against each other
 // while the referee sends what managers, GUIs and people send: random board
 // sizes, rules and time settings, stops at random instants, takebacks,
-// restarts, BOARD and YXBOARD resumptions, N-best analyses, memory caps and
-// junk. It checks that every request is
+// restarts, BOARD and YXBOARD resumptions, N-best analyses, Swap2 openings,
+// memory caps and junk. It checks that every request is
 // answered by exactly one legal move line in time (on the board, on an
 // empty cell, and for Black under Renju not on a forbidden point while an
-// allowed one is left), that END ends the engine with status 0, and that no
+// allowed one is left), every SWAP2BOARD by an answer of the protocol's form
+// on empty cells in time, that END ends the engine with status 0, and that no
 // engine crashes or hangs.
 //
 //   quenvik_stress [--games N] [--seed S] [--only-game K] [--margin-ms M]
@@ -59,6 +60,10 @@ struct Stats {
   int boardBlocks = 0;
   int nbestRequests = 0;
   int refusedBlocks = 0;
+  int swap2Openings = 0;
+  int swap2Answers = 0;
+  int refusedSwap2Blocks = 0;
+  int64_t latestSwap2OverBudgetMs = INT64_MIN;
   int takebacks = 0;
   int restarts = 0;
   int junkLines = 0;
@@ -245,7 +250,11 @@ struct Match {
     clearRecords();
     blackPlayer = rng.uniform(0, 1);
     pliesLeft = rng.uniform(4, options.maxPlies);
-    if (rng.chance(25)) randomOpening();
+    if (rng.chance(25)) {
+      randomOpening();
+    } else if (rng.chance(15)) {
+      swap2Opening();
+    }
   }
 
   // A resumed game: a few random stones, none making five.
@@ -337,13 +346,21 @@ struct Match {
     return request;
   }
 
-  // Asks the engine to move and checks its answer. Returns false when the
-  // engine was sent END while it thought and the match must end.
-  bool requestMove(Player& player) {
-    const Request request = chooseRequest(player);
-    for (const std::string& line : request.lines) send(player, line);
+  // What an engine answered, and what was sent around the request.
+  struct Answer {
+    std::string line;
+    bool junkSent = false;
+    bool endSent = false;
+    int64_t overBudgetMs = 0;  // how long after its budget it came
+  };
+
+  // Sends the request's lines, then a stop, junk or END (when `endAllowed`)
+  // at random instants as managers do, and waits for the answer: the first
+  // line that is not a MESSAGE or INFO line (or an ERROR the junk earned). It
+  // must come within the budget and the margin.
+  Answer awaitAnswer(Player& player, const std::vector<std::string>& lines, bool refusedBlock, bool endAllowed) {
+    for (const std::string& line : lines) send(player, line);
     const auto sent = Clock::now();
-    ++stats.requests;
     const int64_t budget = std::max<int64_t>(0, longestBudgetMs(player.settings));
     const int64_t deadline = budget + options.marginMs;
 
@@ -351,20 +368,19 @@ struct Match {
     std::optional<Clock::time_point> stopAt;
     if (rng.chance(25)) stopAt = sent + std::chrono::milliseconds(rng.uniform(0, static_cast<int>(budget) + 30));
     const std::string stopLine = rng.chance(80) ? "YXSTOP" : "yxstop";
-    bool junkSent = false;
+    Answer answer;
     if (rng.chance(10)) {
       for (int i = rng.uniform(1, 3); i > 0; --i) send(player, junkLine(rng));
-      junkSent = true;
+      answer.junkSent = true;
       ++stats.junkLines;
     }
-    const bool endWhileThinking = rng.chance(3);
-    if (endWhileThinking) {
+    answer.endSent = endAllowed && rng.chance(3);
+    if (answer.endSent) {
       send(player, "END");  // dropped while the engine thinks
       ++stats.endsWhileThinking;
     }
 
     bool boardErrorSeen = false;
-    std::string moveLine;
     for (;;) {
       const auto now = Clock::now();
       if (stopAt && now >= *stopAt) {
@@ -379,32 +395,42 @@ struct Match {
                  : guard;
       auto line = receive(player, timeout);
       if (!line && stopAt) continue;  // time to send the stop
-      if (!line) silent(player, "while a move was due", guard);
-      if (request.refusedBlock && !boardErrorSeen) {
+      if (!line) silent(player, "while an answer was due", guard);
+      if (refusedBlock && !boardErrorSeen) {
         if (*line != "ERROR Board error.")
           throw Failure(player.name + ": '" + *line + "' instead of the block's refusal");
         boardErrorSeen = true;
         continue;
       }
       if (startsWith(*line, "MESSAGE ") || startsWith(*line, "INFO ")) continue;
-      if (junkSent && startsWith(*line, "ERROR ")) continue;
-      moveLine = *line;
+      if (answer.junkSent && startsWith(*line, "ERROR ")) continue;
+      answer.line = *line;
       break;
     }
     const int64_t elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent).count();
-    stats.latestOverBudgetMs = std::max(stats.latestOverBudgetMs, elapsed - budget);
+    answer.overBudgetMs = elapsed - budget;
+    stats.latestOverBudgetMs = std::max(stats.latestOverBudgetMs, answer.overBudgetMs);
     if (elapsed > deadline) {
-      throw Failure(player.name + ": move after " + std::to_string(elapsed) + " ms; budget " + std::to_string(budget) +
-                    " ms + margin " + std::to_string(options.marginMs) + " ms");
+      throw Failure(player.name + ": answer after " + std::to_string(elapsed) + " ms; budget " +
+                    std::to_string(budget) + " ms + margin " + std::to_string(options.marginMs) + " ms");
     }
     if (stopAt) {
       send(player, stopLine);  // too late: an idle engine ignores it
       ++stats.stops;
     }
-    checkMove(player, moveLine, request.engineRecord);
+    return answer;
+  }
+
+  // Asks the engine to move and checks its answer. Returns false when the
+  // engine was sent END while it thought and the match must end.
+  bool requestMove(Player& player) {
+    const Request request = chooseRequest(player);
+    ++stats.requests;
+    const Answer answer = awaitAnswer(player, request.lines, request.refusedBlock, true);
+    checkMove(player, answer.line, request.engineRecord);
     if (!request.refusedBlock) game.order.push_back(player.record.back());
-    if (endWhileThinking) return false;
-    expectQuiet(player, junkSent);
+    if (answer.endSent) return false;
+    expectQuiet(player, answer.junkSent);
     return true;
   }
 
@@ -429,6 +455,79 @@ struct Match {
     }
     player.record = engineRecord;
     player.record.push_back(cell);
+  }
+
+  // ---------------------------------------------------------------------
+  // The Swap2 opening
+  // ---------------------------------------------------------------------
+
+  // A block the engine must refuse: two or four stones are no case of the
+  // opening. Nothing changes, and no decision starts.
+  void refusedSwap2Block(Player& player) {
+    const std::vector<int> empty = Game{game.size, {}}.emptyCells();
+    send(player, "SWAP2BOARD");
+    // Distinct cells: 0, 7, 14, 21 (mod the cell count) differ on every board of 25 cells or more.
+    for (int i = rng.chance(50) ? 2 : 4; i > 0; --i) send(player, cellText(empty[(i * 7) % empty.size()]));
+    send(player, "DONE");
+    expectReply(player, "ERROR SWAP2BOARD wants 0, 3 or 5 stones on distinct cells of the board.",
+                "a refused SWAP2BOARD block");
+    ++stats.refusedSwap2Blocks;
+  }
+
+  // One step of the opening: `player` answers the stones so far. SWAP (not
+  // on an empty block) sets `swapped`; otherwise the answer places three
+  // stones on an empty block, one or two after three, one after five, each on
+  // an empty cell of the board; they join the game. Returns how many.
+  std::size_t swap2Step(Player& player, bool& swapped) {
+    std::vector<std::string> lines = {rng.chance(80) ? "SWAP2BOARD" : "swap2board"};
+    for (int cell : game.order) lines.push_back(cellText(cell));
+    lines.push_back(rng.chance(80) ? "DONE" : "done");
+    const Answer answer = awaitAnswer(player, lines, false, false);
+    ++stats.swap2Answers;
+    stats.latestSwap2OverBudgetMs = std::max(stats.latestSwap2OverBudgetMs, answer.overBudgetMs);
+    const std::size_t given = game.order.size();
+    swapped = given > 0 && answer.line == "SWAP";
+    std::size_t placed = 0;
+    for (std::size_t at = 0; !swapped && at <= answer.line.size(); ++placed) {
+      const std::size_t end = std::min(answer.line.find(' ', at), answer.line.size());
+      int x = 0, y = 0;
+      if (!parseMoveLine(answer.line.substr(at, end - at), x, y) || x < 0 || x >= game.size || y < 0 ||
+          y >= game.size || game.occupied(x + kGridWidth * y)) {
+        throw Failure(player.name + ": '" + answer.line + "' answers SWAP2BOARD with a bad or taken stone");
+      }
+      game.order.push_back(x + kGridWidth * y);
+      at = end + 1;
+    }
+    const std::size_t most = given == 0 ? 3 : given == 3 ? 2 : 1;
+    const std::size_t fewest = given == 0 ? 3 : 1;
+    if (!swapped && (placed < fewest || placed > most)) {
+      throw Failure(player.name + ": '" + answer.line + "' places " + std::to_string(placed) + " stones after " +
+                    std::to_string(given));
+    }
+    player.record = game.order;
+    expectQuiet(player, answer.junkSent);
+    return placed;
+  }
+
+  // A Swap2 opening as the tournament's referee plays it: the first engine
+  // proposes three stones; the second swaps (takes Black), stays White with
+  // the fourth, or places two more, after which the first swaps (takes
+  // Black) or stays White with the sixth. The game goes on from there.
+  void swap2Opening() {
+    const int first = blackPlayer;
+    const int second = 1 - first;
+    if (rng.chance(10)) refusedSwap2Block(players[first]);
+    bool swapped = false;
+    swap2Step(players[first], swapped);
+    const std::size_t placed = swap2Step(players[second], swapped);
+    ++stats.swap2Openings;
+    if (swapped) {
+      blackPlayer = second;
+      return;
+    }
+    if (placed == 1) return;
+    swap2Step(players[first], swapped);
+    blackPlayer = swapped ? first : second;
   }
 
   // ---------------------------------------------------------------------
@@ -589,11 +688,13 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "stress: %d games, %d move requests (%d with YXSTOP, %d BOARD blocks, %d of them YXBOARD + YXNBEST, %d "
-      "refused blocks, %d END while thinking), %d takebacks, %d restarts, %d junk bursts, %d setting changes; "
-      "latest reply %lld ms past its budget\n",
+      "refused blocks, %d END while thinking), %d Swap2 openings (%d SWAP2BOARD answers, %d refused blocks), %d "
+      "takebacks, %d restarts, %d junk bursts, %d setting changes; latest reply %lld ms past its budget (of the "
+      "Swap2 answers %lld ms)\n",
       stats.games, stats.requests, stats.stops, stats.boardBlocks, stats.nbestRequests, stats.refusedBlocks,
-      stats.endsWhileThinking, stats.takebacks, stats.restarts, stats.junkLines, stats.settingChanges,
-      static_cast<long long>(stats.latestOverBudgetMs));
+      stats.endsWhileThinking, stats.swap2Openings, stats.swap2Answers, stats.refusedSwap2Blocks, stats.takebacks,
+      stats.restarts, stats.junkLines, stats.settingChanges, static_cast<long long>(stats.latestOverBudgetMs),
+      static_cast<long long>(stats.latestSwap2OverBudgetMs));
   std::printf("%d passed, 0 failed\n", stats.games);
   return 0;
 }

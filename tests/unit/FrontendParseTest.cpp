@@ -73,6 +73,11 @@ TEST(NumberReading, StoneLines) {
   EXPECT_FALSE(parseStoneLine("7,8", x, y, owner));
   EXPECT_FALSE(parseStoneLine("7 ,8,1", x, y, owner));
   EXPECT_FALSE(parseStoneLine("x,8,1", x, y, owner));
+  // A SWAP2BOARD block's stones have no owner.
+  ASSERT_TRUE(parseCellLine(" 7, 8", x, y));
+  EXPECT_EQ(x * 100 + y, 708);
+  EXPECT_FALSE(parseCellLine("7 ,8", x, y));
+  EXPECT_FALSE(parseCellLine("7", x, y));
 }
 
 std::FILE* inputOf(const std::string& text) {
