@@ -201,8 +201,18 @@ void reportSummary(const Reporter& reporter, int completedIndex, int reachedSelD
 
 bool decided(int score) { return score >= kDecidedScore || score <= -kDecidedScore; }
 
+// A root search that stops after every move it finished lost hands back the
+// move it was searching, scored -20000: that move is still the better choice
+// (the others are shown to lose at this depth), but the score is no value
+// of the position, which has moves left unsearched.
+bool stoppedWithoutAValue(const SearchResult& result) {
+  return engine.searchAborted.load() != 0 && result.move != -1 && result.score <= -kDecidedScore;
+}
+
 // Iterative deepening over the root candidates, widening the time budget
 // while the best move keeps changing. Returns the deepest finished depth.
+// A cut iteration's score counts only where it is a search result;
+// otherwise the decision keeps the score of the last finished iteration.
 int deepen(const Reporter& reporter, bool blockPerIteration) {
   engine.bestScore = 0;
   engine.bestMove = -1;
@@ -218,8 +228,9 @@ int deepen(const Reporter& reporter, bool blockPerIteration) {
     // A stop that lands between two iterations makes the next one return no
     // move at once; the move of the iteration that did finish stands.
     const bool stoppedBeforeAnyMove = engine.searchAborted.load() != 0 && result.move == -1 && engine.bestMove != -1;
+    const bool noValue = stoppedWithoutAValue(result);
     if (!stoppedBeforeAnyMove) {
-      engine.bestScore = result.score;
+      engine.bestScore = noValue ? static_cast<int16_t>(current.score) : result.score;
       engine.bestMove = result.move;
     }
 
@@ -227,7 +238,7 @@ int deepen(const Reporter& reporter, bool blockPerIteration) {
     engine.timeBudget = currentTimeBudget(budgetDivisorFor(stable));
     engine.softStop = softLimitReached(clockMs() - engine.startTime.load(), engine.timeBudget.load()) ? 1 : 0;
 
-    if (iterationLineDue(d, engine.nodeCount)) reportIteration(reporter, d);
+    if (iterationLineDue(d, engine.nodeCount) && !noValue) reportIteration(reporter, d);
 
     if (engine.searchAborted.load() != 0 || engine.rootAnsweredAtOnce != 0) break;
     if (blockPerIteration && detailOn() && engine.bestMove != -1) {
