@@ -30,7 +30,6 @@ void resetSettingsOf(Settings& settings) {
 // constant-initialised object would put the 256 MiB table into the executable.
 EngineState::EngineState() {
   resetSettingsOf(*this);
-  budgetShare = 1;
   tableIndexMask = kTableIndexMask;
 }
 
@@ -57,7 +56,6 @@ void resetThinkControl() {
   engine.startTime = 0;
   engine.searchAborted = 0;
   engine.stopRequested = 0;
-  engine.budgetShare = 1;
 }
 
 void resetPosition() {

@@ -245,9 +245,6 @@ struct ThinkControl {
   std::atomic<int32_t> stopFlag;  // 0 run, 1 stop asked, 2 timer thread ended
   std::atomic<int32_t> softStop;
   std::atomic<int32_t> timeBudget;
-  // An N-best decision gives each of its N searches this share of the time
-  // budget; 1 otherwise.
-  std::atomic<int32_t> budgetShare;
   std::atomic<int64_t> startTime;
   std::atomic<uint8_t> searchAborted;
   // A YXSTOP that came before the decision reset its stop word: the reset

@@ -101,36 +101,13 @@ void answerSearchedMove(const SearchSquare& square, int move) {
   answerMove(square.originX + moveRow(move, n), square.originY + moveColumn(move, n));
 }
 
-// N-best: the decision's stages once per line, the k-th with the k - 1
-// better moves left out at the root. Each search has its own timer and gets
-// 1/lines of the time budget and of the node limit; YXSTOP ends the search
-// in progress and the lines after it. The best move is the answer.
-void runAnalysis(const SearchSquare& square, int requestedLines) {
-  const int n = square.size;
-  const int lines = std::max(1, std::min(requestedLines, n * n - engine.stoneCount));
-  const int32_t nodeLimit = engine.nodeLimit.load();
-  engine.budgetShare = lines;
-  engine.timeBudget = currentTimeBudget(kStableBudgetDivisor);
-  if (nodeLimit > 0) engine.nodeLimit = std::max(1, nodeLimit / lines);
-
-  int found[kMaxRecordMoves];
-  int foundCount = 0;
-  int answer = -1;
-  for (int k = 0; k < lines; ++k) {
-    if (k > 0 && engine.stopRequested.load() != 0) break;
-    Reporter reporter = decisionReporter;
-    if (k > 0) reporter.expectedTime = nullptr;  // one budget line for the whole decision
-    startSearchClock();
-    const RootOutcome outcome = decideRootMove(reporter, kDecisionLimits, found, foundCount, false);
-    stopTimerAndWait();
-    if (k == 0) answer = outcome.move;
-    if (!outcome.searched) break;
-    found[foundCount++] = outcome.move;
-    reportAnalysis(decisionReporter, outcome, k, lines);
-  }
-  engine.nodeLimit = nodeLimit;
-  engine.budgetShare = 1;
-  answerSearchedMove(square, answer);
+// N-best: the lines deepen together under the decision's one budget; the
+// best line's move is the answer.
+void runAnalysis(const SearchSquare& square, int lines) {
+  startSearchClock();
+  const int move = analyseBestMoves(decisionReporter, kDecisionLimits, lines);
+  stopTimerAndWait();
+  answerSearchedMove(square, move);
 }
 
 void runDecision() {
@@ -162,7 +139,7 @@ void runDecision() {
   }
 
   startSearchClock();
-  const int move = rootDecision(decisionReporter, kMaxIterationIndex, kRootWidth, kWidthNumerator, kWidthDenominator);
+  const int move = rootDecision(decisionReporter, kDecisionLimits);
   stopTimerAndWait();
   answerSearchedMove(square, move);
 }

@@ -25,8 +25,7 @@ bool bestMoveStable(IterationResult previous, IterationResult current, Iteration
 }
 
 int32_t currentTimeBudget(int32_t divisor) {
-  const int32_t budget = timeBudgetFor(engine.timeLeft.load(), engine.turnTimeout.load(), divisor);
-  return budget / std::max(1, engine.budgetShare.load());
+  return timeBudgetFor(engine.timeLeft.load(), engine.turnTimeout.load(), divisor);
 }
 
 bool softLimitReached(int64_t elapsedMs, int32_t budgetMs) { return elapsedMs >= budgetMs / 3; }

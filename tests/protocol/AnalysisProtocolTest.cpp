@@ -20,8 +20,10 @@ const std::regex kRealtimeLine(R"(^MESSAGE REALTIME (POS|DONE|BEST|LOSE) (\d+),(
 struct Block {
   int pv = -1;
   int numPv = -1;
+  int depth = -1;
   std::string firstMove;
   std::string eval;
+  int score = 0;  // the number, or +-(20000 - k) for a decided +Mk / -Mk
   std::set<std::string> lineMoves;
 };
 
@@ -36,10 +38,19 @@ Block readBlock(EngineSession& engine, const std::string& first, int size) {
   Block block;
   EXPECT_EQ(std::sscanf(first.c_str(), "INFO PV %d", &block.pv), 1) << first;
   EXPECT_EQ(std::sscanf(engine.next().c_str(), "INFO NUMPV %d", &block.numPv), 1);
-  EXPECT_TRUE(std::regex_match(engine.next(), std::regex(R"(^INFO DEPTH [1-9]\d*$)")));
+  EXPECT_EQ(std::sscanf(engine.next().c_str(), "INFO DEPTH %d", &block.depth), 1);
+  EXPECT_GE(block.depth, 1);
   const std::string eval = engine.next();
   EXPECT_TRUE(std::regex_match(eval, std::regex(R"(^INFO EVAL (-?\d+|[+-]M[1-9]\d*)$)"))) << eval;
   block.eval = eval.substr(std::min<std::size_t>(eval.size(), 10));
+  int toFive = 0;
+  if (std::sscanf(block.eval.c_str(), "+M%d", &toFive) == 1) {
+    block.score = 20000 - toFive;
+  } else if (std::sscanf(block.eval.c_str(), "-M%d", &toFive) == 1) {
+    block.score = toFive - 20000;
+  } else {
+    block.score = std::atoi(block.eval.c_str());
+  }
   double winRate = -1;
   EXPECT_EQ(std::sscanf(engine.next().c_str(), "INFO WINRATE %lf", &winRate), 1);
   EXPECT_TRUE(winRate >= 0 && winRate <= 1) << winRate;
@@ -77,6 +88,32 @@ std::string readAnswer(EngineSession& engine, int size, std::vector<Block>* bloc
       return line;
     }
   }
+}
+
+// The blocks of the final report: the last NUMPV blocks (under show_detail
+// every finished iteration reports its lines too).
+std::vector<Block> finalBlocks(const std::vector<Block>& blocks) {
+  if (blocks.empty()) return {};
+  const int count = std::min<int>(blocks.back().numPv, static_cast<int>(blocks.size()));
+  return std::vector<Block>(blocks.end() - count, blocks.end());
+}
+
+// The lines of an N-best answer: PV 0 .. n - 1, distinct first moves, best
+// first, the move line PV 0's move.
+void expectLinesBestFirst(const std::vector<Block>& blocks, int lines, const std::string& answer) {
+  ASSERT_EQ(static_cast<int>(blocks.size()), lines);
+  std::set<std::string> firstMoves;
+  for (int i = 0; i < lines; ++i) {
+    EXPECT_EQ(blocks[i].pv, i);
+    EXPECT_EQ(blocks[i].numPv, lines);
+    EXPECT_EQ(blocks[i].depth, blocks[0].depth) << "the lines deepen together";
+    if (i > 0) {
+      EXPECT_GE(blocks[i - 1].score, blocks[i].score) << "PV " << i;
+    }
+    firstMoves.insert(blocks[i].firstMove);
+  }
+  EXPECT_EQ(static_cast<int>(firstMoves.size()), lines) << "the lines start with distinct moves";
+  EXPECT_EQ(answer, blocks[0].firstMove);
 }
 
 // The opponent's reply in the games below: the first free cell of the top
@@ -137,19 +174,14 @@ TEST(GuiSession, ReplaysTheGuisCommandSequence) {
 
   // The three best moves, then the best played.
   engine.send("yxnbest 3");
-  std::vector<Block> blocks;
-  const std::string answer = readAnswer(engine, 15, &blocks);
-  ASSERT_EQ(blocks.size(), 3u);
-  std::set<std::string> firstMoves;
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(blocks[i].pv, i);
-    EXPECT_EQ(blocks[i].numPv, 3);
-    EXPECT_NE(blocks[i].firstMove, "9,7") << "a forbidden point analysed for Black";
-    EXPECT_NE(blocks[i].firstMove, "4,12") << "a forbidden point analysed for Black";
-    firstMoves.insert(blocks[i].firstMove);
+  std::vector<Block> allBlocks;
+  const std::string answer = readAnswer(engine, 15, &allBlocks);
+  const std::vector<Block> blocks = finalBlocks(allBlocks);
+  expectLinesBestFirst(blocks, 3, answer);
+  for (const Block& block : blocks) {
+    EXPECT_NE(block.firstMove, "9,7") << "a forbidden point analysed for Black";
+    EXPECT_NE(block.firstMove, "4,12") << "a forbidden point analysed for Black";
   }
-  EXPECT_EQ(firstMoves.size(), 3u) << "the lines start with distinct moves";
-  EXPECT_EQ(answer, blocks[0].firstMove);
   engine.send("yxshowforbid");
   EXPECT_EQ(engine.next(), "FORBID .");  // White to move now
 
@@ -192,6 +224,29 @@ TEST(GuiSession, ForcedWinsShowTheirMoveCount) {
     ASSERT_EQ(blocks.size(), 1u);
     EXPECT_EQ(blocks[0].eval, c.label);
   }
+}
+
+// The GUI's default level is unlimited: Multi-PV runs until Stop, and then
+// shows every line of the last iteration that finished, best first.
+TEST(GuiSession, MultiPvStoppedAtTheUnlimitedLevelKeepsEveryLine) {
+  EngineSession engine;
+  for (const char* line : {"info show_detail 3", "INFO max_node -1", "INFO timeout_match 100000000",
+                           "INFO time_left 100000000", "INFO timeout_turn 2000000", "INFO max_depth 225"}) {
+    engine.send(line);
+  }
+  engine.start(15);
+  yxBoard(engine, {"8,8", "6,9", "6,7"}, {"7,7", "8,7", "9,7"});
+  engine.send("yxnbest 3");
+  // Stopped once the first iteration has reported its three lines.
+  std::vector<Block> allBlocks;
+  while (allBlocks.size() < 3) {
+    const std::string line = engine.next();
+    ASSERT_FALSE(isMoveLine(line)) << "the decision ended by itself";
+    if (line.rfind("INFO PV ", 0) == 0) allBlocks.push_back(readBlock(engine, line, 15));
+  }
+  engine.send("yxstop");
+  const std::string answer = readAnswer(engine, 15, &allBlocks);
+  expectLinesBestFirst(finalBlocks(allBlocks), 3, answer);
 }
 
 TEST(GuiSession, RuleTwoIsRenjuOnlyAfterTheHandshake) {
