@@ -145,8 +145,8 @@ BlockRead readBoardBlock(std::FILE* input) {
   return BlockRead::Done;
 }
 
-// A block that comes before any game is refused, and its stone lines are
-// passed over up to DONE, so none of them is taken for a command.
+// Passes over a block's lines up to DONE, so none of them is taken for a
+// command (a block refused before any game, a database command's position).
 BlockRead skipBoardBlock(std::FILE* input) {
   std::string line;
   for (;;) {
@@ -214,6 +214,65 @@ void handleNBest(const std::string& line, Launch launch) {
   }
   engine.analysisLines = std::min(lines, kMaxAnalysisLines);
   launchDecision(launch);
+}
+
+// What follows a database command's word: nothing, the position as one
+// x,y line per stone up to DONE, or one line naming a file.
+enum class Follows { Nothing, Position, FileName };
+
+struct DatabaseCommand {
+  const char* word;
+  Follows follows;
+  const char* reply;  // one or more lines
+};
+
+constexpr const char* kNoFiles = "ERROR No opening database: this engine reads and writes no files.";
+constexpr const char* kNothingRecorded = "ERROR No opening database: nothing was recorded.";
+constexpr const char* kNothingToDelete = "MESSAGE No opening database: nothing to delete.";
+
+// The board GUI's opening-database commands. This engine has none, so each
+// gets the answer an empty database gives, or a refusal for what would
+// change or read one; the lines that belong to a command are read first.
+// The GUI clears its board marks when the query of all tags ends (DONE).
+constexpr DatabaseCommand kDatabaseCommands[] = {
+    {"YXQUERYDATABASEALLT", Follows::Position, "MESSAGE DATABASE REFRESH\nMESSAGE DATABASE DONE"},
+    {"YXQUERYDATABASEONE", Follows::Position, "MESSAGE No opening database: no entry for this position."},
+    {"YXQUERYDATABASETEXT", Follows::Position, "MESSAGE DATABASE TEXT \"\""},
+    {"YXDELETEDATABASEONE", Follows::Position, kNothingToDelete},
+    {"YXDELETEDATABASEALL", Follows::Position, kNothingToDelete},
+    {"YXEDITTEXTDATABASE", Follows::Position, kNothingRecorded},
+    {"YXEDITLABELDATABASE", Follows::Position, kNothingRecorded},
+    {"YXEDITTVDDATABASE", Follows::Position, kNothingRecorded},
+    {"YXSETBESTMOVEDATABASE", Follows::Position, kNothingRecorded},
+    {"YXCLEARBESTMOVEDATABASE", Follows::Position, kNothingRecorded},
+    {"YXSAVEDATABASE", Follows::Nothing, kNoFiles},
+    {"YXDBCHECK", Follows::Nothing, "MESSAGE No opening database: nothing to check."},
+    {"YXDBFIX", Follows::Nothing, "MESSAGE No opening database: nothing to fix."},
+    {"YXSETDATABASE", Follows::FileName, kNoFiles},
+    {"YXDBMERGE", Follows::FileName, kNoFiles},
+    {"YXDBSPLIT", Follows::FileName, kNoFiles},
+    {"YXLIBTODB", Follows::FileName, kNoFiles},
+    {"YXDBTOPOS", Follows::FileName, kNoFiles},
+    {"YXDBTOTXT", Follows::FileName, kNoFiles},
+    {"YXDBTOTXTALL", Follows::FileName, kNoFiles},
+    {"YXTXTTODB", Follows::FileName, kNoFiles},
+};
+
+const DatabaseCommand* databaseCommand(const std::string& word) {
+  for (const DatabaseCommand& command : kDatabaseCommands) {
+    if (word == command.word) return &command;
+  }
+  return nullptr;
+}
+
+// Returns false when the input ends before the command's lines do.
+bool handleDatabaseCommand(std::FILE* input, const DatabaseCommand& command) {
+  if (command.follows == Follows::Position && skipBoardBlock(input) == BlockRead::InputEnded) return false;
+  std::string fileName;
+  if (command.follows == Follows::FileName && readProtocolLine(input, fileName, kMaxCommandLine) == LineStatus::End)
+    return false;
+  reply(command.reply);
+  return true;
 }
 
 void handleInfo(const std::string& line) {
@@ -319,6 +378,8 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
       clearHashTable();
     } else if (word == "YXNBEST") {
       handleNBest(line, launch);
+    } else if (const DatabaseCommand* command = databaseCommand(word)) {
+      if (!handleDatabaseCommand(input, *command)) break;
     } else if (word != "YXSTOP") {  // a stop with nothing running is simply late
       replyUnknown(word);
     }

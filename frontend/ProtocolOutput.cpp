@@ -89,6 +89,14 @@ void printRootEvent(void* context, RootEventKind kind, int x, int y) {
   std::fflush(streamOf(context));
 }
 
+// Clears the GUI's marks of the root moves it was shown.
+void printRootEventsEnd(void* context) {
+  const DecisionOutput output;
+  if (!output.open()) return;
+  emitTo(streamOf(context), "MESSAGE REALTIME REFRESH\n");
+  std::fflush(streamOf(context));
+}
+
 // A number, or +Mk / -Mk for a game decided in k moves.
 void printEval(std::FILE* out, int score) {
   if (!scoreIsDecided(score)) {
@@ -140,6 +148,7 @@ Reporter protocolReporter(std::FILE* stream) {
   reporter.move = printMove;
   reporter.noMove = printNoMove;
   reporter.rootEvent = printRootEvent;
+  reporter.rootEventsEnd = printRootEventsEnd;
   reporter.analysis = printAnalysis;
   return reporter;
 }

@@ -61,6 +61,9 @@ struct Reporter {
   // A root move of the running search (only when show_detail asks for it),
   // in protocol coordinates.
   void (*rootEvent)(void* context, RootEventKind kind, int x, int y) = nullptr;
+  // The root events of the decision are over; the move follows (only when
+  // show_detail asks for root events).
+  void (*rootEventsEnd)(void* context) = nullptr;
   // An analysed move: after each finished iteration under show_detail, and
   // one per line of an N-best decision.
   void (*analysis)(void* context, const AnalysisReport& report) = nullptr;

@@ -57,6 +57,12 @@ void stopTimerAndWait() {
   while (engine.stopFlag.load() != kTimerEnded) sleepOneMs();
 }
 
+// Under show_detail the GUI clears the marks of the root moves it drew when
+// told the search is over, before the move arrives.
+void endRootEvents(const Reporter& reporter) {
+  if (engine.showDetail.load() != 0 && reporter.rootEventsEnd != nullptr) reporter.rootEventsEnd(reporter.context);
+}
+
 // Records the move, lets the front end go, then reports it. The record is
 // written before `thinking` falls so the front end never sees a half-made
 // answer; the reporter is copied before, since once `thinking` is down the
@@ -66,6 +72,7 @@ void answerMove(int x, int y) {
   engine.recordMoves[engine.recordCount] = cellIndexOf(x, y);
   engine.recordCount = engine.recordCount + 1;
   const Reporter reporter = decisionReporter;
+  endRootEvents(reporter);
   engine.thinking = 0;
   if (reporter.move != nullptr) reporter.move(reporter.context, x, y);
 }

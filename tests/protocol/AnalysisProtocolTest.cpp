@@ -71,8 +71,10 @@ Block readBlock(EngineSession& engine, const std::string& first, int size) {
 }
 
 // Everything up to the move line: each line checked, the blocks returned.
+// Under show_detail the GUI's marks are cleared right before the move.
 std::string readAnswer(EngineSession& engine, int size, std::vector<Block>* blocks = nullptr,
-                       std::vector<std::string>* best = nullptr) {
+                       std::vector<std::string>* best = nullptr, bool detail = true) {
+  std::string previous;
   for (;;) {
     const std::string line = engine.next();
     std::smatch match;
@@ -85,8 +87,12 @@ std::string readAnswer(EngineSession& engine, int size, std::vector<Block>* bloc
       if (best && match[1] == "BEST") best->push_back(move);
     } else if (!isMessageLine(line)) {
       EXPECT_TRUE(isMoveLine(line) && onBoard(line, size)) << line;
+      if (detail) {
+        EXPECT_EQ(previous, "MESSAGE REALTIME REFRESH");
+      }
       return line;
     }
+    previous = line;
   }
 }
 
@@ -114,6 +120,17 @@ void expectLinesBestFirst(const std::vector<Block>& blocks, int lines, const std
   }
   EXPECT_EQ(static_cast<int>(firstMoves.size()), lines) << "the lines start with distinct moves";
   EXPECT_EQ(answer, blocks[0].firstMove);
+}
+
+// The query the GUI sends after each move while "Use Database" is on; an
+// engine without a database answers that it has no tags, and the GUI
+// redraws its board on DONE.
+void expectEmptyDatabase(EngineSession& engine, const std::vector<std::string>& moves) {
+  engine.send("yxquerydatabaseallt");
+  for (const auto& move : moves) engine.send(move);
+  engine.send("done");
+  EXPECT_EQ(engine.next(), "MESSAGE DATABASE REFRESH");
+  EXPECT_EQ(engine.next(), "MESSAGE DATABASE DONE");
 }
 
 // The opponent's reply in the games below: the first free cell of the top
@@ -164,6 +181,9 @@ TEST(GuiSession, ReplaysTheGuisCommandSequence) {
     // A stopped iteration may still change the move: then it was shown live.
     EXPECT_TRUE(blocks.back().firstMove == answer || std::find(best.begin(), best.end(), answer) != best.end());
     mine.push_back(answer);
+    std::vector<std::string> played = theirs;
+    played.insert(played.end(), mine.begin(), mine.end());
+    expectEmptyDatabase(engine, played);
     theirs.push_back(freeCell(mine, theirs));
   }
 
@@ -249,6 +269,27 @@ TEST(GuiSession, MultiPvStoppedAtTheUnlimitedLevelKeepsEveryLine) {
   expectLinesBestFirst(finalBlocks(allBlocks), 3, answer);
 }
 
+// What the database buttons send, and what an engine without a database
+// answers: nothing waits, nothing is taken for a command.
+TEST(GuiSession, DatabaseCommandsGetTheAnswersOfNoDatabase) {
+  EngineSession engine;
+  engine.start(15);
+  expectEmptyDatabase(engine, {"7,7", "8,8"});
+  const std::vector<std::pair<std::vector<std::string>, std::string>> commands = {
+      {{"yxquerydatabaseone", "7,7", "done"}, "MESSAGE No opening database: no entry for this position."},
+      {{"yxquerydatabasetext", "done"}, "MESSAGE DATABASE TEXT \"\""},
+      {{"yxdeletedatabaseall wl", "7,7", "done"}, "MESSAGE No opening database: nothing to delete."},
+      {{"yxeditlabeldatabase 7,7 a", "done"}, "ERROR No opening database: nothing was recorded."},
+      {{"yxsetdatabase", "DONE.db"}, "ERROR No opening database: this engine reads and writes no files."},
+      {{"yxsavedatabase"}, "ERROR No opening database: this engine reads and writes no files."},
+  };
+  for (const auto& [lines, reply] : commands) {
+    for (const auto& line : lines) engine.send(line);
+    EXPECT_EQ(engine.next(), reply) << lines.front();
+  }
+  engine.expectSilence();
+}
+
 TEST(GuiSession, RuleTwoIsRenjuOnlyAfterTheHandshake) {
   EngineSession engine;
   engine.start(15);
@@ -292,7 +333,7 @@ TEST(GuiSession, OneBestIsTheOrdinaryDecision) {
   yxBoard(engine, own, opposing);
   engine.send("YXNBEST 1");
   std::vector<Block> blocks;
-  EXPECT_EQ(readAnswer(engine, 15, &blocks), ordinary);
+  EXPECT_EQ(readAnswer(engine, 15, &blocks, nullptr, false), ordinary);
   ASSERT_EQ(blocks.size(), 1u);
   EXPECT_EQ(blocks[0].firstMove, ordinary);
 }
