@@ -191,11 +191,24 @@ void handleShowForbid() {
   reply(text.c_str());
 }
 
+// The board GUI turns MAX_HASH_SIZE k into a hash-size box whose values
+// reach 2^(k - 10) MB less one page of 256 MB (the box's page size), and
+// sends the chosen MB times 1024 as hash_size. The announced k is the
+// smallest whose box reaches the largest table.
+constexpr int kGuiHashBoxPageMiB = 256;
+
+int announcedHashSizeLog2() {
+  const int largestMiB = 1 << (largestTableKiBLog2() - 10);
+  int k = largestTableKiBLog2();
+  while ((1 << (k - 10)) - kGuiHashBoxPageMiB < largestMiB) ++k;
+  return k;
+}
+
 // The GUI's handshake: from now on INFO rule 2 means Renju.
 void handleShowInfo() {
   engine.ruleTwoIsRenju = 1;
   reply("MESSAGE INFO MAX_THREAD_NUM 1");
-  emitTo(out, "MESSAGE INFO MAX_HASH_SIZE %d\n", largestTableKiBLog2());
+  emitTo(out, "MESSAGE INFO MAX_HASH_SIZE %d\n", announcedHashSizeLog2());
   std::fflush(out);
 }
 

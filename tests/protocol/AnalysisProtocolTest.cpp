@@ -158,7 +158,11 @@ TEST(GuiSession, ReplaysTheGuisCommandSequence) {
   engine.send("info show_detail 3");
   engine.send("yxshowinfo");
   EXPECT_EQ(engine.next(), "MESSAGE INFO MAX_THREAD_NUM 1");
-  EXPECT_EQ(engine.next(), "MESSAGE INFO MAX_HASH_SIZE 18");  // 256 MiB = 2^18 KiB
+  // The GUI's hash-size box reaches 2^(k - 10) MB less its 256 MB page: it
+  // must reach the largest table, 256 MiB, and no further.
+  int maxHashSize = 0;
+  EXPECT_EQ(std::sscanf(engine.next().c_str(), "MESSAGE INFO MAX_HASH_SIZE %d", &maxHashSize), 1);
+  EXPECT_EQ((1 << (maxHashSize - 10)) - 256, 256);
   engine.start(15);
   for (const char* line :
        {"INFO max_node 3000", "INFO max_depth 225", "INFO timeout_turn 60000", "INFO timeout_match 0",
