@@ -21,6 +21,7 @@ void resetSettingsOf(Settings& settings) {
   settings.memoryCap = 0;
   settings.ruleTwoIsRenju = 0;
   settings.analysisLines = 0;
+  settings.defendSearch = 0;
 }
 
 }  // namespace

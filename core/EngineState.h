@@ -229,6 +229,9 @@ struct Settings {
   // Set by the front end before a decision starts: how many best root moves
   // it reports (YXNBEST); 0 or 1 is an ordinary decision.
   int32_t analysisLines;
+  // Set by the front end before a decision starts: the decision also reports
+  // which moves stop the opponent's forced win (YXSEARCHDEFEND).
+  int32_t defendSearch;
 };
 
 // Game record, in protocol cell codes.

@@ -229,6 +229,18 @@ void handleNBest(const std::string& line, Launch launch) {
   launchDecision(launch);
 }
 
+// The GUI's Defend button: the decision on the position set by YXBOARD,
+// told to report which moves stop the opponent's forced win; the GUI waits
+// for the move and plays it.
+void handleSearchDefend(Launch launch) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return;
+  }
+  engine.defendSearch = 1;
+  launchDecision(launch);
+}
+
 // What follows a database command's word: nothing, the position as one
 // x,y line per stone up to DONE, or one line naming a file.
 enum class Follows { Nothing, Position, FileName };
@@ -391,6 +403,8 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
       clearHashTable();
     } else if (word == "YXNBEST") {
       handleNBest(line, launch);
+    } else if (word == "YXSEARCHDEFEND") {
+      handleSearchDefend(launch);
     } else if (const DatabaseCommand* command = databaseCommand(word)) {
       if (!handleDatabaseCommand(input, *command)) break;
     } else if (word != "YXSTOP") {  // a stop with nothing running is simply late

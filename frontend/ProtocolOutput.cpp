@@ -97,6 +97,22 @@ void printRootEventsEnd(void* context) {
   std::fflush(streamOf(context));
 }
 
+void printDefences(void* context, const DefenceReport& report) {
+  const DecisionOutput output;
+  if (!output.open()) return;
+  std::FILE* out = streamOf(context);
+  if (!report.opponentWins) {
+    emitTo(out, "MESSAGE The opponent has no forced win by fours: every move defends.\n");
+  } else if (report.count == 0) {
+    emitTo(out, "MESSAGE No move stops the opponent's forced win by fours.\n");
+  } else {
+    emitTo(out, "MESSAGE Moves that stop the opponent's forced win by fours:");
+    for (int i = 0; i < report.count; ++i) emitTo(out, " %d,%d", report.x[i], report.y[i]);
+    emitTo(out, "\n");
+  }
+  std::fflush(out);
+}
+
 // A number, or +Mk / -Mk for a game decided in k moves.
 void printEval(std::FILE* out, int score) {
   if (!scoreIsDecided(score)) {
@@ -149,6 +165,7 @@ Reporter protocolReporter(std::FILE* stream) {
   reporter.noMove = printNoMove;
   reporter.rootEvent = printRootEvent;
   reporter.rootEventsEnd = printRootEventsEnd;
+  reporter.defences = printDefences;
   reporter.analysis = printAnalysis;
   return reporter;
 }

@@ -268,23 +268,49 @@ RootOutcome forcedWin(const Reporter& reporter, int move) {
   return outcome;
 }
 
+// The screening's verdict on every move the side to move may play: the root
+// candidates stop the opponent's forced win (all moves do when it has none);
+// the other moves are reported lost, for a GUI to mark them.
+void reportDefences(const Reporter& reporter, bool opponentThreatens) {
+  const int n = engine.boardSize;
+  const int32_t side = sideToMove();
+  LineViews views;
+  if (side == kBlack && renjuOn()) buildLineViews(views);
+  DefenceReport report{};
+  report.opponentWins = opponentThreatens;
+  for (int m = 0; m < n * n; ++m) {
+    const int a = moveRow(m, n);
+    const int b = moveColumn(m, n);
+    if (engine.board[a][b] != kEmpty || forbiddenForMover(views, side, a, b)) continue;
+    if (engine.rootCandidates[a][b] == 0) {
+      if (engine.rootEventHook != nullptr) engine.rootEventHook(engine.rootEventContext, RootMoveLoses, m);
+      continue;
+    }
+    report.x[report.count] = engine.boardOriginX + a;
+    report.y[report.count] = engine.boardOriginY + b;
+    ++report.count;
+  }
+  if (reporter.defences != nullptr) reporter.defences(reporter.context, report);
+}
+
 // Stages 1 and 2: the own forced win by fours (MoveNumber, or N*N and more
 // for none), then the opponent's and the screening of the root candidates.
-int threatStages() {
+int threatStages(const Reporter& reporter, bool defend) {
   const int n = engine.boardSize;
   const int32_t side = sideToMove();
   const int ownWin = threatSearch(side, kOwnWinDepthLimit);
   if (ownWin < n * n) return ownWin;
   const int opponentWin = threatSearch(-side, kOpponentWinDepthLimit);
   screenRootCandidates(side, opponentWin < n * n);
+  if (defend) reportDefences(reporter, opponentWin < n * n);
   return ownWin;
 }
 
-RootOutcome decideRootMove(const Reporter& reporter, const RootLimits& limits) {
+RootOutcome decideRootMove(const Reporter& reporter, const RootLimits& limits, bool defend) {
   prepare(reporter, limits.maxIterationIndex, limits.referenceWidth, limits.widthNumerator, limits.widthDenominator);
   if (engine.stoneCount <= 0) return {fallbackMove(), 0, 0, false};
   const RootEventScope events(reporter);
-  const int ownWin = threatStages();
+  const int ownWin = threatStages(reporter, defend);
   if (ownWin < engine.boardSize * engine.boardSize) return forcedWin(reporter, ownWin);
 
   const int depth = deepen(reporter, true);
@@ -474,7 +500,9 @@ int analyseBestMoves(const Reporter& reporter, const RootLimits& limits, int req
   return fallbackMove();
 }
 
-int rootDecision(const Reporter& reporter, const RootLimits& limits) { return decideRootMove(reporter, limits).move; }
+int rootDecision(const Reporter& reporter, const RootLimits& limits, bool withDefences) {
+  return decideRootMove(reporter, limits, withDefences).move;
+}
 
 void reportAnalysis(const Reporter& reporter, const RootOutcome& outcome, int pvIndex, int pvCount) {
   if (reporter.analysis == nullptr || outcome.move < 0) return;

@@ -26,8 +26,9 @@ struct RootOutcome {
 };
 
 // The ordinary decision; returns a MoveNumber, or -1 when the searched
-// square has no empty cell.
-int rootDecision(const Reporter& reporter, const RootLimits& limits);
+// square has no empty cell. With `withDefences` it also reports which
+// moves stop the opponent's forced win by fours (YXSEARCHDEFEND).
+int rootDecision(const Reporter& reporter, const RootLimits& limits, bool withDefences);
 
 // N-best (YXNBEST): the `lines` best root moves, deepened together. Each
 // iteration searches the first line, then the second with the first's move

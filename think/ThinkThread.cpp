@@ -122,7 +122,9 @@ void runDecision() {
   // The table takes the size the memory settings allow before any search.
   fitPositionTableToCaps();
   const int analysisLines = engine.analysisLines;
+  const bool defend = engine.defendSearch != 0;
   engine.analysisLines = 0;
+  engine.defendSearch = 0;
   const int32_t timeLeft = engine.timeLeft.load();
   const int32_t turnTimeout = engine.turnTimeout.load();
   const int32_t recordCount = engine.recordCount;
@@ -146,7 +148,7 @@ void runDecision() {
   }
 
   startSearchClock();
-  const int move = rootDecision(decisionReporter, kDecisionLimits);
+  const int move = rootDecision(decisionReporter, kDecisionLimits, defend);
   stopTimerAndWait();
   answerSearchedMove(square, move);
 }

@@ -273,6 +273,34 @@ TEST(GuiSession, MultiPvStoppedAtTheUnlimitedLevelKeepsEveryLine) {
   expectLinesBestFirst(finalBlocks(allBlocks), 3, answer);
 }
 
+// The Defend button: the moves that stop the opponent's forced win, the
+// others marked lost, and the move the GUI waits for.
+TEST(GuiSession, DefendNamesTheMovesThatStopAForcedWin) {
+  EngineSession engine;
+  engine.send("info show_detail 3");
+  engine.start(15);
+  // White has an open three on column 7; Black (to move) stops it only at
+  // either end.
+  yxBoard(engine, {"0,0", "0,14", "14,14"}, {"7,4", "7,5", "7,6"});
+  engine.send("yxsearchdefend");
+  std::vector<std::string> messages;
+  std::set<std::string> lost;
+  std::string answer;
+  const std::string defences = "MESSAGE Moves that stop the opponent's forced win by fours: 7,3 7,7";
+  for (answer = engine.next(); !isMoveLine(answer); answer = engine.next()) {
+    std::smatch match;
+    const bool beforeSearch = std::find(messages.begin(), messages.end(), defences) == messages.end();
+    if (beforeSearch && std::regex_match(answer, match, kRealtimeLine) && match[1] == "LOSE") {
+      lost.insert(match[2].str() + "," + match[3].str());
+    }
+    messages.push_back(answer);
+  }
+  EXPECT_NE(std::find(messages.begin(), messages.end(), defences), messages.end());
+  EXPECT_TRUE(answer == "7,3" || answer == "7,7") << answer;
+  EXPECT_EQ(lost.size(), 225u - 6u - 2u) << "every other empty cell is marked lost";
+  EXPECT_EQ(lost.count("7,3") + lost.count("7,7"), 0u);
+}
+
 // What the database buttons send, and what an engine without a database
 // answers: nothing waits, nothing is taken for a command.
 TEST(GuiSession, DatabaseCommandsGetTheAnswersOfNoDatabase) {
