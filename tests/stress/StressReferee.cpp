@@ -73,6 +73,7 @@ struct Player {
   std::vector<int> record;  // what the engine holds, in its own order
   TimeSettings settings;
   RuleFlags rules;
+  bool exited = false;  // ended by END while it thought, and reaped
 };
 
 bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
@@ -158,14 +159,18 @@ struct Match {
       throw Failure(player.name + ": '" + line + "' after " + after + ", expected '" + expected + "'");
   }
 
+  // What an engine answers to junk: a refusal, or UNKNOWN for a word it
+  // does not know.
+  static bool junkReply(const std::string& line) { return startsWith(line, "ERROR ") || startsWith(line, "UNKNOWN "); }
+
   // ABOUT as a sentinel: everything before it must have been silent, or
-  // ERROR lines when junk was sent. A second move line would show here.
+  // replies to junk when junk was sent. A second move line would show here.
   void expectQuiet(Player& player, bool errorsAllowed) {
     send(player, "ABOUT");
     for (;;) {
       const std::string line = expectLine(player, "before the ABOUT reply");
       if (startsWith(line, "name=\"Quenvik\"")) return;
-      if (errorsAllowed && startsWith(line, "ERROR ")) continue;
+      if (errorsAllowed && junkReply(line)) continue;
       throw Failure(player.name + ": unexpected line '" + line + "' from an idle engine");
     }
   }
@@ -357,10 +362,13 @@ struct Match {
       junkSent = true;
       ++stats.junkLines;
     }
+    // END ends the engine: at once and without a move while it thinks, after
+    // its move when the decision was over before END arrived.
     const bool endWhileThinking = rng.chance(3);
     if (endWhileThinking) {
-      send(player, "END");  // dropped while the engine thinks
+      send(player, "END");
       ++stats.endsWhileThinking;
+      stopAt.reset();
     }
 
     bool boardErrorSeen = false;
@@ -379,6 +387,10 @@ struct Match {
                  : guard;
       auto line = receive(player, timeout);
       if (!line && stopAt) continue;  // time to send the stop
+      if (!line && endWhileThinking) {
+        expectEndedAfterEnd(player);
+        return false;
+      }
       if (!line) silent(player, "while a move was due", guard);
       if (request.refusedBlock && !boardErrorSeen) {
         if (*line != "ERROR Board error.")
@@ -387,7 +399,7 @@ struct Match {
         continue;
       }
       if (startsWith(*line, "MESSAGE ") || startsWith(*line, "INFO ")) continue;
-      if (junkSent && startsWith(*line, "ERROR ")) continue;
+      if (junkSent && junkReply(*line)) continue;
       moveLine = *line;
       break;
     }
@@ -475,8 +487,20 @@ struct Match {
     }
   }
 
+  // The engine told END while it thought: its output has ended, and it
+  // exits with status 0.
+  void expectEndedAfterEnd(Player& player) {
+    const int status = player.process->waitExit(options.hangMs);
+    player.exited = true;
+    if (status != 0) {
+      throw Failure(player.name + (status < 0 ? ": still running after END while thinking (hang; killed)"
+                                              : ": exit status " + std::to_string(status) + " after END"));
+    }
+  }
+
   void finish() {
     for (Player& player : players) {
+      if (player.exited) continue;
       if (rng.chance(20)) {
         player.process->closeInput();  // end of input ends the engine as END does
       } else {
