@@ -21,6 +21,7 @@ void resetSettingsOf(Settings& settings) {
   settings.ruleTwoIsRenju = 0;
   settings.analysisLines = 0;
   settings.swap2Request = 0;
+  settings.defendSearch = 0;
 }
 
 }  // namespace

@@ -235,6 +235,9 @@ struct Settings {
   // Set by the front end before a decision starts: the decision answers a
   // SWAP2BOARD block, whose stones the record holds, instead of moving.
   int32_t swap2Request;
+  // Set by the front end before a decision starts: the decision also reports
+  // which moves stop the opponent's forced win (YXSEARCHDEFEND).
+  int32_t defendSearch;
 };
 
 // Game record, in protocol cell codes.
@@ -251,8 +254,8 @@ struct ThinkControl {
   std::atomic<int32_t> stopFlag;  // 0 run, 1 stop asked, 2 timer thread ended
   std::atomic<int32_t> softStop;
   std::atomic<int32_t> timeBudget;
-  // An N-best decision gives each of its N searches this share of the time
-  // budget; 1 otherwise.
+  // A decision made of several searches (Swap2) gives each this share of the
+  // time budget; 1 otherwise.
   std::atomic<int32_t> budgetShare;
   std::atomic<int64_t> startTime;
   std::atomic<uint8_t> searchAborted;

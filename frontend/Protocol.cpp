@@ -133,8 +133,8 @@ BlockRead readBoardBlock(std::FILE* input) {
   return BlockRead::Done;
 }
 
-// A block that comes before any game is refused, and its stone lines are
-// passed over up to DONE, so none of them is taken for a command.
+// Passes over a block's lines up to DONE, so none of them is taken for a
+// command (a block refused before any game, a database command's position).
 BlockRead skipBoardBlock(std::FILE* input) {
   std::string line;
   for (;;) {
@@ -205,11 +205,24 @@ void handleShowForbid() {
   reply(text.c_str());
 }
 
+// The board GUI turns MAX_HASH_SIZE k into a hash-size box whose values
+// reach 2^(k - 10) MB less one page of 256 MB (the box's page size), and
+// sends the chosen MB times 1024 as hash_size. The announced k is the
+// smallest whose box reaches the largest table.
+constexpr int kGuiHashBoxPageMiB = 256;
+
+int announcedHashSizeLog2() {
+  const int largestMiB = 1 << (largestTableKiBLog2() - 10);
+  int k = largestTableKiBLog2();
+  while ((1 << (k - 10)) - kGuiHashBoxPageMiB < largestMiB) ++k;
+  return k;
+}
+
 // The GUI's handshake: from now on INFO rule 2 means Renju.
 void handleShowInfo() {
   engine.ruleTwoIsRenju = 1;
   reply("MESSAGE INFO MAX_THREAD_NUM 1");
-  emitTo(out, "MESSAGE INFO MAX_HASH_SIZE %d\n", largestTableKiBLog2());
+  emitTo(out, "MESSAGE INFO MAX_HASH_SIZE %d\n", announcedHashSizeLog2());
   std::fflush(out);
 }
 
@@ -228,6 +241,77 @@ void handleNBest(const std::string& line, Launch launch) {
   }
   engine.analysisLines = std::min(lines, kMaxAnalysisLines);
   launchDecision(launch);
+}
+
+// The GUI's Defend button: the decision on the position set by YXBOARD,
+// told to report which moves stop the opponent's forced win; the GUI waits
+// for the move and plays it.
+void handleSearchDefend(Launch launch) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return;
+  }
+  engine.defendSearch = 1;
+  launchDecision(launch);
+}
+
+// What follows a database command's word: nothing, the position as one
+// x,y line per stone up to DONE, or one line naming a file.
+enum class Follows { Nothing, Position, FileName };
+
+struct DatabaseCommand {
+  const char* word;
+  Follows follows;
+  const char* reply;  // one or more lines
+};
+
+constexpr const char* kNoFiles = "ERROR No opening database: this engine reads and writes no files.";
+constexpr const char* kNothingRecorded = "ERROR No opening database: nothing was recorded.";
+constexpr const char* kNothingToDelete = "MESSAGE No opening database: nothing to delete.";
+
+// The board GUI's opening-database commands. This engine has none, so each
+// gets the answer an empty database gives, or a refusal for what would
+// change or read one; the lines that belong to a command are read first.
+// The GUI clears its board marks when the query of all tags ends (DONE).
+constexpr DatabaseCommand kDatabaseCommands[] = {
+    {"YXQUERYDATABASEALLT", Follows::Position, "MESSAGE DATABASE REFRESH\nMESSAGE DATABASE DONE"},
+    {"YXQUERYDATABASEONE", Follows::Position, "MESSAGE No opening database: no entry for this position."},
+    {"YXQUERYDATABASETEXT", Follows::Position, "MESSAGE DATABASE TEXT \"\""},
+    {"YXDELETEDATABASEONE", Follows::Position, kNothingToDelete},
+    {"YXDELETEDATABASEALL", Follows::Position, kNothingToDelete},
+    {"YXEDITTEXTDATABASE", Follows::Position, kNothingRecorded},
+    {"YXEDITLABELDATABASE", Follows::Position, kNothingRecorded},
+    {"YXEDITTVDDATABASE", Follows::Position, kNothingRecorded},
+    {"YXSETBESTMOVEDATABASE", Follows::Position, kNothingRecorded},
+    {"YXCLEARBESTMOVEDATABASE", Follows::Position, kNothingRecorded},
+    {"YXSAVEDATABASE", Follows::Nothing, kNoFiles},
+    {"YXDBCHECK", Follows::Nothing, "MESSAGE No opening database: nothing to check."},
+    {"YXDBFIX", Follows::Nothing, "MESSAGE No opening database: nothing to fix."},
+    {"YXSETDATABASE", Follows::FileName, kNoFiles},
+    {"YXDBMERGE", Follows::FileName, kNoFiles},
+    {"YXDBSPLIT", Follows::FileName, kNoFiles},
+    {"YXLIBTODB", Follows::FileName, kNoFiles},
+    {"YXDBTOPOS", Follows::FileName, kNoFiles},
+    {"YXDBTOTXT", Follows::FileName, kNoFiles},
+    {"YXDBTOTXTALL", Follows::FileName, kNoFiles},
+    {"YXTXTTODB", Follows::FileName, kNoFiles},
+};
+
+const DatabaseCommand* databaseCommand(const std::string& word) {
+  for (const DatabaseCommand& command : kDatabaseCommands) {
+    if (word == command.word) return &command;
+  }
+  return nullptr;
+}
+
+// Returns false when the input ends before the command's lines do.
+bool handleDatabaseCommand(std::FILE* input, const DatabaseCommand& command) {
+  if (command.follows == Follows::Position && skipBoardBlock(input) == BlockRead::InputEnded) return false;
+  std::string fileName;
+  if (command.follows == Follows::FileName && readProtocolLine(input, fileName, kMaxCommandLine) == LineStatus::End)
+    return false;
+  reply(command.reply);
+  return true;
 }
 
 void handleInfo(const std::string& line) {
@@ -335,6 +419,10 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
       handleNBest(line, launch);
     } else if (word == "SWAP2BOARD") {
       if (!handleSwap2Board(input, launch)) break;
+    } else if (word == "YXSEARCHDEFEND") {
+      handleSearchDefend(launch);
+    } else if (const DatabaseCommand* command = databaseCommand(word)) {
+      if (!handleDatabaseCommand(input, *command)) break;
     } else if (word != "YXSTOP") {  // a stop with nothing running is simply late
       replyUnknown(word);
     }

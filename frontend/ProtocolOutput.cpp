@@ -89,6 +89,30 @@ void printRootEvent(void* context, RootEventKind kind, int x, int y) {
   std::fflush(streamOf(context));
 }
 
+// Clears the GUI's marks of the root moves it was shown.
+void printRootEventsEnd(void* context) {
+  const DecisionOutput output;
+  if (!output.open()) return;
+  emitTo(streamOf(context), "MESSAGE REALTIME REFRESH\n");
+  std::fflush(streamOf(context));
+}
+
+void printDefences(void* context, const DefenceReport& report) {
+  const DecisionOutput output;
+  if (!output.open()) return;
+  std::FILE* out = streamOf(context);
+  if (!report.opponentWins) {
+    emitTo(out, "MESSAGE The opponent has no forced win by fours: every move defends.\n");
+  } else if (report.count == 0) {
+    emitTo(out, "MESSAGE No move stops the opponent's forced win by fours.\n");
+  } else {
+    emitTo(out, "MESSAGE Moves that stop the opponent's forced win by fours:");
+    for (int i = 0; i < report.count; ++i) emitTo(out, " %d,%d", report.x[i], report.y[i]);
+    emitTo(out, "\n");
+  }
+  std::fflush(out);
+}
+
 // A number, or +Mk / -Mk for a game decided in k moves.
 void printEval(std::FILE* out, int score) {
   if (!scoreIsDecided(score)) {
@@ -164,6 +188,8 @@ Reporter protocolReporter(std::FILE* stream) {
   reporter.move = printMove;
   reporter.noMove = printNoMove;
   reporter.rootEvent = printRootEvent;
+  reporter.rootEventsEnd = printRootEventsEnd;
+  reporter.defences = printDefences;
   reporter.analysis = printAnalysis;
   reporter.swap2Scored = printSwap2Scored;
   reporter.swap2Reply = printSwap2Reply;

@@ -67,6 +67,15 @@ struct Swap2Reply {
   int y[kMaxSwap2Answer];
 };
 
+// Which moves of the side to move stop the opponent's forced win by fours,
+// in protocol coordinates: every move when the opponent has none.
+struct DefenceReport {
+  bool opponentWins;
+  int count;
+  int x[kMaxRecordMoves];
+  int y[kMaxRecordMoves];
+};
+
 struct Reporter {
   void* context = nullptr;
   void (*expectedTime)(void* context, int32_t budgetMs) = nullptr;
@@ -83,6 +92,11 @@ struct Reporter {
   // A root move of the running search (only when show_detail asks for it),
   // in protocol coordinates.
   void (*rootEvent)(void* context, RootEventKind kind, int x, int y) = nullptr;
+  // The defences of a decision asked for them, before its search.
+  void (*defences)(void* context, const DefenceReport& report) = nullptr;
+  // The root events of the decision are over; the move follows (only when
+  // show_detail asks for root events).
+  void (*rootEventsEnd)(void* context) = nullptr;
   // An analysed move: after each finished iteration under show_detail, and
   // one per line of an N-best decision.
   void (*analysis)(void* context, const AnalysisReport& report) = nullptr;

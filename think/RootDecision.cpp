@@ -51,8 +51,6 @@ struct RootEventScope {
   RootEventScope& operator=(const RootEventScope&) = delete;
 };
 
-bool listed(const int* moves, int count, int move) { return std::find(moves, moves + count, move) != moves + count; }
-
 // The moves already reported leave the root's candidates, so the root's
 // shortcuts for no or one candidate see what is really left.
 void excludeRootMoves(const int* excluded, int count) {
@@ -201,8 +199,18 @@ void reportSummary(const Reporter& reporter, int completedIndex, int reachedSelD
 
 bool decided(int score) { return score >= kDecidedScore || score <= -kDecidedScore; }
 
+// A root search that stops after every move it finished lost hands back the
+// move it was searching, scored -20000: that move is still the better choice
+// (the others are shown to lose at this depth), but the score is no value
+// of the position, which has moves left unsearched.
+bool stoppedWithoutAValue(const SearchResult& result) {
+  return engine.searchAborted.load() != 0 && result.move != -1 && result.score <= -kDecidedScore;
+}
+
 // Iterative deepening over the root candidates, widening the time budget
 // while the best move keeps changing. Returns the deepest finished depth.
+// A cut iteration's score counts only where it is a search result;
+// otherwise the decision keeps the score of the last finished iteration.
 int deepen(const Reporter& reporter, bool blockPerIteration) {
   engine.bestScore = 0;
   engine.bestMove = -1;
@@ -218,8 +226,9 @@ int deepen(const Reporter& reporter, bool blockPerIteration) {
     // A stop that lands between two iterations makes the next one return no
     // move at once; the move of the iteration that did finish stands.
     const bool stoppedBeforeAnyMove = engine.searchAborted.load() != 0 && result.move == -1 && engine.bestMove != -1;
+    const bool noValue = stoppedWithoutAValue(result);
     if (!stoppedBeforeAnyMove) {
-      engine.bestScore = result.score;
+      engine.bestScore = noValue ? static_cast<int16_t>(current.score) : result.score;
       engine.bestMove = result.move;
     }
 
@@ -227,7 +236,7 @@ int deepen(const Reporter& reporter, bool blockPerIteration) {
     engine.timeBudget = currentTimeBudget(budgetDivisorFor(stable));
     engine.softStop = softLimitReached(clockMs() - engine.startTime.load(), engine.timeBudget.load()) ? 1 : 0;
 
-    if (iterationLineDue(d, engine.nodeCount)) reportIteration(reporter, d);
+    if (iterationLineDue(d, engine.nodeCount) && !noValue) reportIteration(reporter, d);
 
     if (engine.searchAborted.load() != 0 || engine.rootAnsweredAtOnce != 0) break;
     if (blockPerIteration && detailOn() && engine.bestMove != -1) {
@@ -242,39 +251,270 @@ int deepen(const Reporter& reporter, bool blockPerIteration) {
   return completedIndex + 1;
 }
 
-// A forced win by fours, found before any principal search. Its length is
-// worked out only when an analysis block will show it.
-RootOutcome forcedWin(const Reporter& reporter, int move, bool blockPerIteration) {
+// The moves of a forced win by fours, worked out only when an analysis block
+// will show it.
+RootOutcome forcedWinOutcome(int move) {
+  const int moves = forcedWinLength(sideToMove(), move);
+  return {move, scoreOfWinIn(moves), 2 * moves - 1, true};
+}
+
+// A forced win by fours, found before any principal search.
+RootOutcome forcedWin(const Reporter& reporter, int move) {
   if (reporter.forcedWin != nullptr) reporter.forcedWin(reporter.context);
   if (engine.rootEventHook != nullptr) engine.rootEventHook(engine.rootEventContext, RootMoveBest, move);
-  RootOutcome outcome{move, kWinScore, 1, true};
-  const bool shown = reporter.analysis != nullptr && (!blockPerIteration || detailOn());
-  if (!shown) return outcome;
-  const int moves = forcedWinLength(sideToMove(), move);
-  outcome.score = scoreOfWinIn(moves);
-  outcome.depth = 2 * moves - 1;
-  if (blockPerIteration) reportAnalysis(reporter, outcome, 0, 1);
+  if (reporter.analysis == nullptr || !detailOn()) return {move, kWinScore, 1, true};
+  const RootOutcome outcome = forcedWinOutcome(move);
+  reportAnalysis(reporter, outcome, 0, 1);
   return outcome;
+}
+
+// The screening's verdict on every move the side to move may play: the root
+// candidates stop the opponent's forced win (all moves do when it has none);
+// the other moves are reported lost, for a GUI to mark them.
+void reportDefences(const Reporter& reporter, bool opponentThreatens) {
+  const int n = engine.boardSize;
+  const int32_t side = sideToMove();
+  LineViews views;
+  if (side == kBlack && renju()) buildLineViews(views);
+  DefenceReport report{};
+  report.opponentWins = opponentThreatens;
+  for (int m = 0; m < n * n; ++m) {
+    const int a = moveRow(m, n);
+    const int b = moveColumn(m, n);
+    if (engine.board[a][b] != kEmpty || forbiddenForMover(views, side, a, b)) continue;
+    if (engine.rootCandidates[a][b] == 0) {
+      if (engine.rootEventHook != nullptr) engine.rootEventHook(engine.rootEventContext, RootMoveLoses, m);
+      continue;
+    }
+    report.x[report.count] = engine.boardOriginX + a;
+    report.y[report.count] = engine.boardOriginY + b;
+    ++report.count;
+  }
+  if (reporter.defences != nullptr) reporter.defences(reporter.context, report);
+}
+
+// Stages 1 and 2: the own forced win by fours (MoveNumber, or N*N and more
+// for none), then the opponent's and the screening of the root candidates.
+int threatStages(const Reporter& reporter, bool defend) {
+  const int n = engine.boardSize;
+  const int32_t side = sideToMove();
+  const int ownWin = threatSearch(side, kOwnWinDepthLimit);
+  if (ownWin < n * n) return ownWin;
+  const int opponentWin = threatSearch(-side, kOpponentWinDepthLimit);
+  screenRootCandidates(side, opponentWin < n * n);
+  if (defend) reportDefences(reporter, opponentWin < n * n);
+  return ownWin;
+}
+
+RootOutcome decideRootMove(const Reporter& reporter, const RootLimits& limits, bool defend) {
+  prepare(reporter, limits.maxIterationIndex, limits.referenceWidth, limits.widthNumerator, limits.widthDenominator);
+  if (engine.stoneCount <= 0) return {fallbackMove(), 0, 0, false};
+  const RootEventScope events(reporter);
+  const int ownWin = threatStages(reporter, defend);
+  if (ownWin < engine.boardSize * engine.boardSize) return forcedWin(reporter, ownWin);
+
+  const int depth = deepen(reporter, true);
+  if (engine.bestMove != -1) return {engine.bestMove, engine.bestScore, depth, true};
+  if (reporter.fallback != nullptr) reporter.fallback(reporter.context);
+  return {fallbackMove(), engine.bestScore, depth, false};
+}
+
+// ---------------------------------------------------------------------------
+// N-best: the lines of one iteration are searched one after the other at the
+// same depth, the k-th with the moves of the k - 1 lines before it left out
+// at the root; the whole decision shares one time budget and one node limit.
+// ---------------------------------------------------------------------------
+
+struct AnalysedLine {
+  int move;
+  int score;
+};
+
+// The lines of one deepening iteration.
+struct LineSet {
+  AnalysedLine line[kMaxRecordMoves];
+  int count = 0;
+  int depth = 0;
+};
+
+// The root candidates as the screening left them; each line starts from
+// them and leaves out the moves of the lines before it.
+struct ScreenedRoot {
+  int32_t candidates[kGridWidth][kGridWidth];
+  int32_t count;
+};
+
+void restoreRootCandidates(const ScreenedRoot& screened) {
+  std::memcpy(engine.rootCandidates, screened.candidates, sizeof engine.rootCandidates);
+  engine.rootCandidateCount = screened.count;
+}
+
+// Root events of the lines after the first leave out BEST: the GUI draws it
+// as the decision's best move, which only the first line searches for.
+void forwardOtherLineEvent(void* context, RootEventKind kind, int move) {
+  if (kind != RootMoveBest) forwardRootEvent(context, kind, move);
+}
+
+void routeRootEventsOfLine(int k) {
+  if (engine.rootEventHook == nullptr) return;
+  engine.rootEventHook = k == 0 ? forwardRootEvent : forwardOtherLineEvent;
+}
+
+void sortBestFirst(LineSet& lines) {
+  std::stable_sort(lines.line, lines.line + lines.count,
+                   [](const AnalysedLine& a, const AnalysedLine& b) { return a.score > b.score; });
+}
+
+bool allDecided(const LineSet& lines) {
+  return std::all_of(lines.line, lines.line + lines.count, [](const AnalysedLine& l) { return decided(l.score); });
+}
+
+void reportLines(const Reporter& reporter, const LineSet& lines, int forcedMove, int forcedDepth) {
+  for (int k = 0; k < lines.count; ++k) {
+    const AnalysedLine& line = lines.line[k];
+    const int depth = line.move == forcedMove ? forcedDepth : lines.depth;
+    reportAnalysis(reporter, {line.move, line.score, depth, true}, k, lines.count);
+  }
+}
+
+// What the iterations of an N-best decision found.
+struct LineSearch {
+  LineSet finished;       // the last iteration whose every line finished
+  LineSet current;        // the iteration under way
+  bool reportedFinished;  // its blocks went out already
+  AnalysedLine cutFirst;  // the first line of a first iteration that was cut
+};
+
+// One iteration: line after line at depth d + 1. Returns false when a stop
+// cut it; `current` then holds the lines that did finish.
+bool searchLinesOnce(LineSearch& search, const ScreenedRoot& screened, int d, int lines, AnalysedLine forced,
+                     bool& onlyOneMove) {
+  LineSet& current = search.current;
+  current.count = 0;
+  current.depth = d + 1;
+  if (forced.move >= 0) current.line[current.count++] = forced;
+  for (int k = current.count; k < lines; ++k) {
+    restoreRootCandidates(screened);
+    int excluded[kMaxRecordMoves];
+    for (int i = 0; i < current.count; ++i) excluded[i] = current.line[i].move;
+    excludeRootMoves(excluded, current.count);
+    // A cut at the root's first move hands back these: this line's last result.
+    const bool seenBefore = k < search.finished.count;
+    engine.bestScore = static_cast<int16_t>(seenBefore ? search.finished.line[k].score : 0);
+    engine.bestMove = static_cast<int16_t>(seenBefore ? search.finished.line[k].move : -1);
+    routeRootEventsOfLine(k);
+    engine.rootAnsweredAtOnce = 0;
+    const SearchResult result = principalSearch(engine.referenceWidth, d + 1.0, -kWinScore, kWinScore, 1, 0);
+    clearRootExclusions();
+    if (engine.searchAborted.load() != 0) {
+      if (d == 0 && k == 0) search.cutFirst = {result.move, stoppedWithoutAValue(result) ? 0 : result.score};
+      return false;
+    }
+    if (result.move == -1) break;  // no root move left
+    current.line[current.count++] = {result.move, result.score};
+    if (engine.rootAnsweredAtOnce != 0) {
+      onlyOneMove = true;
+      break;
+    }
+  }
+  return true;
 }
 
 }  // namespace
 
-RootOutcome decideRootMove(const Reporter& reporter, const RootLimits& limits, const int* excluded, int excludedCount,
-                           bool blockPerIteration) {
+int analyseBestMoves(const Reporter& reporter, const RootLimits& limits, int requestedLines) {
+  prepare(reporter, limits.maxIterationIndex, limits.referenceWidth, limits.widthNumerator, limits.widthDenominator);
+  const RootEventScope events(reporter);
+  const int n = engine.boardSize;
+  const int lines = std::max(1, std::min(requestedLines, n * n - engine.stoneCount));
+
+  AnalysedLine forced{-1, 0};
+  int forcedDepth = 0;
+  const int ownWin = threatSearch(sideToMove(), kOwnWinDepthLimit);
+  if (ownWin < n * n) {
+    if (reporter.forcedWin != nullptr) reporter.forcedWin(reporter.context);
+    const RootOutcome win = forcedWinOutcome(ownWin);
+    forced = {ownWin, win.score};
+    forcedDepth = win.depth;
+  }
+  const int opponentWin = threatSearch(-sideToMove(), kOpponentWinDepthLimit);
+  screenRootCandidates(sideToMove(), opponentWin < n * n);
+  ScreenedRoot screened;
+  std::memcpy(screened.candidates, engine.rootCandidates, sizeof screened.candidates);
+  screened.count = engine.rootCandidateCount;
+
+  LineSearch search{};
+  search.cutFirst = {-1, 0};
+  if (forced.move >= 0) {
+    search.finished.line[search.finished.count++] = forced;
+    search.finished.depth = forcedDepth;
+  }
+  // The best line's results two iterations back and one back, for the time
+  // budget, as the ordinary decision keeps them.
+  IterationResult older{0, 0};
+  IterationResult last{0, -1};
+  int completedIndex = 0;
+  int reachedSelDepth = 0;
+  for (int d = 0; d <= engine.maxDepth && (forced.move < 0 || lines > 1); ++d) {
+    engine.iterationIndex = d;
+    bool onlyOneMove = false;
+    if (!searchLinesOnce(search, screened, d, lines, forced, onlyOneMove)) {
+      // Nothing finished yet: the lines the first iteration did finish.
+      if (d == 0) {
+        sortBestFirst(search.current);
+        search.finished = search.current;
+      }
+      break;
+    }
+    sortBestFirst(search.current);
+    search.finished = search.current;
+    search.reportedFinished = false;
+    completedIndex = d;
+    reachedSelDepth = std::max(reachedSelDepth, engine.selDepth);
+    if (search.finished.count == 0) break;
+
+    const AnalysedLine best = search.finished.line[0];
+    engine.bestScore = static_cast<int16_t>(best.score);
+    engine.bestMove = static_cast<int16_t>(best.move);
+    const IterationResult latest{best.score, best.move};
+    const bool stable = bestMoveStable(older, last, latest);
+    older = last;
+    last = latest;
+    engine.timeBudget = currentTimeBudget(budgetDivisorFor(stable));
+    engine.softStop = softLimitReached(clockMs() - engine.startTime.load(), engine.timeBudget.load()) ? 1 : 0;
+    if (iterationLineDue(d, engine.nodeCount)) reportIteration(reporter, d);
+    if (detailOn()) {
+      reportLines(reporter, search.finished, forced.move, forcedDepth);
+      search.reportedFinished = true;
+    }
+    if (onlyOneMove || allDecided(search.finished) || engine.softStop.load() != 0) break;
+  }
+
+  const LineSet& result = search.finished;
+  engine.bestScore = static_cast<int16_t>(result.count > 0 ? result.line[0].score : search.cutFirst.score);
+  engine.bestMove = static_cast<int16_t>(result.count > 0 ? result.line[0].move : search.cutFirst.move);
+  if (forced.move < 0 || lines > 1) reportSummary(reporter, completedIndex, reachedSelDepth);
+  if (!search.reportedFinished) reportLines(reporter, result, forced.move, forcedDepth);
+  if (engine.bestMove != -1) return engine.bestMove;
+  if (reporter.fallback != nullptr) reporter.fallback(reporter.context);
+  return fallbackMove();
+}
+
+RootOutcome decideRootMoveWithout(const Reporter& reporter, const RootLimits& limits, const int* excluded,
+                                  int excludedCount) {
   prepare(reporter, limits.maxIterationIndex, limits.referenceWidth, limits.widthNumerator, limits.widthDenominator);
   if (engine.stoneCount <= 0) return {fallbackMove(), 0, 0, false};
   const RootEventScope events(reporter);
-
   const int n = engine.boardSize;
   const int32_t side = sideToMove();
   const int ownWin = threatSearch(side, kOwnWinDepthLimit);
-  if (ownWin < n * n && !listed(excluded, excludedCount, ownWin)) return forcedWin(reporter, ownWin, blockPerIteration);
-
+  if (ownWin < n * n && std::find(excluded, excluded + excludedCount, ownWin) == excluded + excludedCount) {
+    return forcedWin(reporter, ownWin);
+  }
   const int opponentWin = threatSearch(-side, kOpponentWinDepthLimit);
   screenRootCandidates(side, opponentWin < n * n);
   excludeRootMoves(excluded, excludedCount);
-
-  const int depth = deepen(reporter, blockPerIteration);
+  const int depth = deepen(reporter, false);
   clearRootExclusions();
   if (engine.bestMove != -1) return {engine.bestMove, engine.bestScore, depth, true};
   if (excludedCount > 0) return {-1, engine.bestScore, depth, false};
@@ -282,10 +522,8 @@ RootOutcome decideRootMove(const Reporter& reporter, const RootLimits& limits, c
   return {fallbackMove(), engine.bestScore, depth, false};
 }
 
-int rootDecision(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
-                 int widthDenominator) {
-  const RootLimits limits{maxIterationIndex, referenceWidth, widthNumerator, widthDenominator};
-  return decideRootMove(reporter, limits, nullptr, 0, true).move;
+int rootDecision(const Reporter& reporter, const RootLimits& limits, bool withDefences) {
+  return decideRootMove(reporter, limits, withDefences).move;
 }
 
 void reportAnalysis(const Reporter& reporter, const RootOutcome& outcome, int pvIndex, int pvCount) {

@@ -25,18 +25,26 @@ struct RootOutcome {
   bool searched;  // false: the fallback chooser's move, or none
 };
 
-// Chooses the engine's move with the root moves `excluded` (MoveNumbers)
-// left out. With none excluded this is the ordinary decision, the fallback
-// move included; otherwise a search that finds no move returns move -1.
-// With `blockPerIteration` (and show_detail on) each finished iteration is
-// reported as an analysis block.
-RootOutcome decideRootMove(const Reporter& reporter, const RootLimits& limits, const int* excluded, int excludedCount,
-                           bool blockPerIteration);
-
 // The ordinary decision; returns a MoveNumber, or -1 when the searched
-// square has no empty cell.
-int rootDecision(const Reporter& reporter, int maxIterationIndex, int referenceWidth, int widthNumerator,
-                 int widthDenominator);
+// square has no empty cell. With `withDefences` it also reports which
+// moves stop the opponent's forced win by fours (YXSEARCHDEFEND).
+int rootDecision(const Reporter& reporter, const RootLimits& limits, bool withDefences);
+
+// One search of a decision made of several (Swap2): the ordinary decision
+// with the root moves `excluded` (MoveNumbers) left out, reporting no
+// analysis blocks. With moves excluded, a search that finds no move returns
+// move -1 instead of the fallback chooser's.
+RootOutcome decideRootMoveWithout(const Reporter& reporter, const RootLimits& limits, const int* excluded,
+                                  int excludedCount);
+
+// N-best (YXNBEST): the `lines` best root moves, deepened together. Each
+// iteration searches the first line, then the second with the first's move
+// left out at the root, and so on, all at the same depth, under the
+// decision's own time budget and node limit. A stop keeps every line of the
+// last finished iteration. The lines are reported best first (under
+// show_detail after each finished iteration too); returns the best line's
+// move, or the fallback chooser's when none was found.
+int analyseBestMoves(const Reporter& reporter, const RootLimits& limits, int lines);
 
 // An analysis block for a root outcome, as line pvIndex of pvCount.
 void reportAnalysis(const Reporter& reporter, const RootOutcome& outcome, int pvIndex, int pvCount);

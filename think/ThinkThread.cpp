@@ -58,6 +58,12 @@ void stopTimerAndWait() {
   while (engine.stopFlag.load() != kTimerEnded) sleepOneMs();
 }
 
+// Under show_detail the GUI clears the marks of the root moves it drew when
+// told the search is over, before the move arrives.
+void endRootEvents(const Reporter& reporter) {
+  if (engine.showDetail.load() != 0 && reporter.rootEventsEnd != nullptr) reporter.rootEventsEnd(reporter.context);
+}
+
 // Records the move, lets the front end go, then reports it. The record is
 // written before `thinking` falls so the front end never sees a half-made
 // answer; the reporter is copied before, since once `thinking` is down the
@@ -67,6 +73,7 @@ void answerMove(int x, int y) {
   engine.recordMoves[engine.recordCount] = cellIndexOf(x, y);
   engine.recordCount = engine.recordCount + 1;
   const Reporter reporter = decisionReporter;
+  endRootEvents(reporter);
   engine.thinking = 0;
   if (reporter.move != nullptr) reporter.move(reporter.context, x, y);
 }
@@ -102,36 +109,13 @@ void answerSearchedMove(const SearchSquare& square, int move) {
   answerMove(square.originX + moveRow(move, n), square.originY + moveColumn(move, n));
 }
 
-// N-best: the decision's stages once per line, the k-th with the k - 1
-// better moves left out at the root. Each search has its own timer and gets
-// 1/lines of the time budget and of the node limit; YXSTOP ends the search
-// in progress and the lines after it. The best move is the answer.
-void runAnalysis(const SearchSquare& square, int requestedLines) {
-  const int n = square.size;
-  const int lines = std::max(1, std::min(requestedLines, n * n - engine.stoneCount));
-  const int32_t nodeLimit = engine.nodeLimit.load();
-  engine.budgetShare = lines;
-  engine.timeBudget = currentTimeBudget(kStableBudgetDivisor);
-  if (nodeLimit > 0) engine.nodeLimit = std::max(1, nodeLimit / lines);
-
-  int found[kMaxRecordMoves];
-  int foundCount = 0;
-  int answer = -1;
-  for (int k = 0; k < lines; ++k) {
-    if (k > 0 && engine.stopRequested.load() != 0) break;
-    Reporter reporter = decisionReporter;
-    if (k > 0) reporter.expectedTime = nullptr;  // one budget line for the whole decision
-    startSearchClock();
-    const RootOutcome outcome = decideRootMove(reporter, kDecisionLimits, found, foundCount, false);
-    stopTimerAndWait();
-    if (k == 0) answer = outcome.move;
-    if (!outcome.searched) break;
-    found[foundCount++] = outcome.move;
-    reportAnalysis(decisionReporter, outcome, k, lines);
-  }
-  engine.nodeLimit = nodeLimit;
-  engine.budgetShare = 1;
-  answerSearchedMove(square, answer);
+// N-best: the lines deepen together under the decision's one budget; the
+// best line's move is the answer.
+void runAnalysis(const SearchSquare& square, int lines) {
+  startSearchClock();
+  const int move = analyseBestMoves(decisionReporter, kDecisionLimits, lines);
+  stopTimerAndWait();
+  answerSearchedMove(square, move);
 }
 
 // One search of a decision made of several (Swap2), on the engine board the
@@ -144,7 +128,7 @@ RootOutcome searchWithShare(const Reporter& reporter, const RootLimits& limits, 
   engine.timeBudget = currentTimeBudget(kStableBudgetDivisor);
   if (nodeLimit > 0) engine.nodeLimit = std::max(1, nodeLimit / share.nodes);
   startSearchClock();
-  const RootOutcome outcome = decideRootMove(reporter, limits, excluded, excludedCount, false);
+  const RootOutcome outcome = decideRootMoveWithout(reporter, limits, excluded, excludedCount);
   stopTimerAndWait();
   engine.nodeLimit = nodeLimit;
   engine.budgetShare = 1;
@@ -172,7 +156,9 @@ void runDecision() {
   // The table takes the size the memory settings allow before any search.
   fitPositionTableToCaps();
   const int analysisLines = engine.analysisLines;
+  const bool defend = engine.defendSearch != 0;
   engine.analysisLines = 0;
+  engine.defendSearch = 0;
   const bool swap2 = engine.swap2Request != 0;
   engine.swap2Request = 0;
   const int32_t timeLeft = engine.timeLeft.load();
@@ -202,7 +188,7 @@ void runDecision() {
   }
 
   startSearchClock();
-  const int move = rootDecision(decisionReporter, kMaxIterationIndex, kRootWidth, kWidthNumerator, kWidthDenominator);
+  const int move = rootDecision(decisionReporter, kDecisionLimits, defend);
   stopTimerAndWait();
   answerSearchedMove(square, move);
 }

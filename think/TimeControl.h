@@ -28,8 +28,7 @@ bool bestMoveStable(IterationResult previous, IterationResult current, Iteration
 // The divisor of the budget after an iteration: the narrow one while stable.
 constexpr int32_t budgetDivisorFor(bool stable) { return stable ? kStableBudgetDivisor : kChangingBudgetDivisor; }
 
-// Budget from the current settings, divided by the share of an N-best
-// decision.
+// Budget from the current settings.
 int32_t currentTimeBudget(int32_t divisor);
 
 // Whether a third of the budget has passed since the decision started.

@@ -20,8 +20,10 @@ const std::regex kRealtimeLine(R"(^MESSAGE REALTIME (POS|DONE|BEST|LOSE) (\d+),(
 struct Block {
   int pv = -1;
   int numPv = -1;
+  int depth = -1;
   std::string firstMove;
   std::string eval;
+  int score = 0;  // the number, or +-(20000 - k) for a decided +Mk / -Mk
   std::set<std::string> lineMoves;
 };
 
@@ -36,10 +38,19 @@ Block readBlock(EngineSession& engine, const std::string& first, int size) {
   Block block;
   EXPECT_EQ(std::sscanf(first.c_str(), "INFO PV %d", &block.pv), 1) << first;
   EXPECT_EQ(std::sscanf(engine.next().c_str(), "INFO NUMPV %d", &block.numPv), 1);
-  EXPECT_TRUE(std::regex_match(engine.next(), std::regex(R"(^INFO DEPTH [1-9]\d*$)")));
+  EXPECT_EQ(std::sscanf(engine.next().c_str(), "INFO DEPTH %d", &block.depth), 1);
+  EXPECT_GE(block.depth, 1);
   const std::string eval = engine.next();
   EXPECT_TRUE(std::regex_match(eval, std::regex(R"(^INFO EVAL (-?\d+|[+-]M[1-9]\d*)$)"))) << eval;
   block.eval = eval.substr(std::min<std::size_t>(eval.size(), 10));
+  int toFive = 0;
+  if (std::sscanf(block.eval.c_str(), "+M%d", &toFive) == 1) {
+    block.score = 20000 - toFive;
+  } else if (std::sscanf(block.eval.c_str(), "-M%d", &toFive) == 1) {
+    block.score = toFive - 20000;
+  } else {
+    block.score = std::atoi(block.eval.c_str());
+  }
   double winRate = -1;
   EXPECT_EQ(std::sscanf(engine.next().c_str(), "INFO WINRATE %lf", &winRate), 1);
   EXPECT_TRUE(winRate >= 0 && winRate <= 1) << winRate;
@@ -60,8 +71,10 @@ Block readBlock(EngineSession& engine, const std::string& first, int size) {
 }
 
 // Everything up to the move line: each line checked, the blocks returned.
+// Under show_detail the GUI's marks are cleared right before the move.
 std::string readAnswer(EngineSession& engine, int size, std::vector<Block>* blocks = nullptr,
-                       std::vector<std::string>* best = nullptr) {
+                       std::vector<std::string>* best = nullptr, bool detail = true) {
+  std::string previous;
   for (;;) {
     const std::string line = engine.next();
     std::smatch match;
@@ -74,9 +87,50 @@ std::string readAnswer(EngineSession& engine, int size, std::vector<Block>* bloc
       if (best && match[1] == "BEST") best->push_back(move);
     } else if (!isMessageLine(line)) {
       EXPECT_TRUE(isMoveLine(line) && onBoard(line, size)) << line;
+      if (detail) {
+        EXPECT_EQ(previous, "MESSAGE REALTIME REFRESH");
+      }
       return line;
     }
+    previous = line;
   }
+}
+
+// The blocks of the final report: the last NUMPV blocks (under show_detail
+// every finished iteration reports its lines too).
+std::vector<Block> finalBlocks(const std::vector<Block>& blocks) {
+  if (blocks.empty()) return {};
+  const int count = std::min<int>(blocks.back().numPv, static_cast<int>(blocks.size()));
+  return std::vector<Block>(blocks.end() - count, blocks.end());
+}
+
+// The lines of an N-best answer: PV 0 .. n - 1, distinct first moves, best
+// first, the move line PV 0's move.
+void expectLinesBestFirst(const std::vector<Block>& blocks, int lines, const std::string& answer) {
+  ASSERT_EQ(static_cast<int>(blocks.size()), lines);
+  std::set<std::string> firstMoves;
+  for (int i = 0; i < lines; ++i) {
+    EXPECT_EQ(blocks[i].pv, i);
+    EXPECT_EQ(blocks[i].numPv, lines);
+    EXPECT_EQ(blocks[i].depth, blocks[0].depth) << "the lines deepen together";
+    if (i > 0) {
+      EXPECT_GE(blocks[i - 1].score, blocks[i].score) << "PV " << i;
+    }
+    firstMoves.insert(blocks[i].firstMove);
+  }
+  EXPECT_EQ(static_cast<int>(firstMoves.size()), lines) << "the lines start with distinct moves";
+  EXPECT_EQ(answer, blocks[0].firstMove);
+}
+
+// The query the GUI sends after each move while "Use Database" is on; an
+// engine without a database answers that it has no tags, and the GUI
+// redraws its board on DONE.
+void expectEmptyDatabase(EngineSession& engine, const std::vector<std::string>& moves) {
+  engine.send("yxquerydatabaseallt");
+  for (const auto& move : moves) engine.send(move);
+  engine.send("done");
+  EXPECT_EQ(engine.next(), "MESSAGE DATABASE REFRESH");
+  EXPECT_EQ(engine.next(), "MESSAGE DATABASE DONE");
 }
 
 // The opponent's reply in the games below: the first free cell of the top
@@ -104,7 +158,11 @@ TEST(GuiSession, ReplaysTheGuisCommandSequence) {
   engine.send("info show_detail 3");
   engine.send("yxshowinfo");
   EXPECT_EQ(engine.next(), "MESSAGE INFO MAX_THREAD_NUM 1");
-  EXPECT_EQ(engine.next(), "MESSAGE INFO MAX_HASH_SIZE 18");  // 256 MiB = 2^18 KiB
+  // The GUI's hash-size box reaches 2^(k - 10) MB less its 256 MB page: it
+  // must reach the largest table, 256 MiB, and no further.
+  int maxHashSize = 0;
+  EXPECT_EQ(std::sscanf(engine.next().c_str(), "MESSAGE INFO MAX_HASH_SIZE %d", &maxHashSize), 1);
+  EXPECT_EQ((1 << (maxHashSize - 10)) - 256, 256);
   engine.start(15);
   for (const char* line :
        {"INFO max_node 3000", "INFO max_depth 225", "INFO timeout_turn 60000", "INFO timeout_match 0",
@@ -127,6 +185,9 @@ TEST(GuiSession, ReplaysTheGuisCommandSequence) {
     // A stopped iteration may still change the move: then it was shown live.
     EXPECT_TRUE(blocks.back().firstMove == answer || std::find(best.begin(), best.end(), answer) != best.end());
     mine.push_back(answer);
+    std::vector<std::string> played = theirs;
+    played.insert(played.end(), mine.begin(), mine.end());
+    expectEmptyDatabase(engine, played);
     theirs.push_back(freeCell(mine, theirs));
   }
 
@@ -137,19 +198,14 @@ TEST(GuiSession, ReplaysTheGuisCommandSequence) {
 
   // The three best moves, then the best played.
   engine.send("yxnbest 3");
-  std::vector<Block> blocks;
-  const std::string answer = readAnswer(engine, 15, &blocks);
-  ASSERT_EQ(blocks.size(), 3u);
-  std::set<std::string> firstMoves;
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(blocks[i].pv, i);
-    EXPECT_EQ(blocks[i].numPv, 3);
-    EXPECT_NE(blocks[i].firstMove, "9,7") << "a forbidden point analysed for Black";
-    EXPECT_NE(blocks[i].firstMove, "4,12") << "a forbidden point analysed for Black";
-    firstMoves.insert(blocks[i].firstMove);
+  std::vector<Block> allBlocks;
+  const std::string answer = readAnswer(engine, 15, &allBlocks);
+  const std::vector<Block> blocks = finalBlocks(allBlocks);
+  expectLinesBestFirst(blocks, 3, answer);
+  for (const Block& block : blocks) {
+    EXPECT_NE(block.firstMove, "9,7") << "a forbidden point analysed for Black";
+    EXPECT_NE(block.firstMove, "4,12") << "a forbidden point analysed for Black";
   }
-  EXPECT_EQ(firstMoves.size(), 3u) << "the lines start with distinct moves";
-  EXPECT_EQ(answer, blocks[0].firstMove);
   engine.send("yxshowforbid");
   EXPECT_EQ(engine.next(), "FORBID .");  // White to move now
 
@@ -192,6 +248,78 @@ TEST(GuiSession, ForcedWinsShowTheirMoveCount) {
     ASSERT_EQ(blocks.size(), 1u);
     EXPECT_EQ(blocks[0].eval, c.label);
   }
+}
+
+// The GUI's default level is unlimited: Multi-PV runs until Stop, and then
+// shows every line of the last iteration that finished, best first.
+TEST(GuiSession, MultiPvStoppedAtTheUnlimitedLevelKeepsEveryLine) {
+  EngineSession engine;
+  for (const char* line : {"info show_detail 3", "INFO max_node -1", "INFO timeout_match 100000000",
+                           "INFO time_left 100000000", "INFO timeout_turn 2000000", "INFO max_depth 225"}) {
+    engine.send(line);
+  }
+  engine.start(15);
+  yxBoard(engine, {"8,8", "6,9", "6,7"}, {"7,7", "8,7", "9,7"});
+  engine.send("yxnbest 3");
+  // Stopped once the first iteration has reported its three lines.
+  std::vector<Block> allBlocks;
+  while (allBlocks.size() < 3) {
+    const std::string line = engine.next();
+    ASSERT_FALSE(isMoveLine(line)) << "the decision ended by itself";
+    if (line.rfind("INFO PV ", 0) == 0) allBlocks.push_back(readBlock(engine, line, 15));
+  }
+  engine.send("yxstop");
+  const std::string answer = readAnswer(engine, 15, &allBlocks);
+  expectLinesBestFirst(finalBlocks(allBlocks), 3, answer);
+}
+
+// The Defend button: the moves that stop the opponent's forced win, the
+// others marked lost, and the move the GUI waits for.
+TEST(GuiSession, DefendNamesTheMovesThatStopAForcedWin) {
+  EngineSession engine;
+  engine.send("info show_detail 3");
+  engine.start(15);
+  // White has an open three on column 7; Black (to move) stops it only at
+  // either end.
+  yxBoard(engine, {"0,0", "0,14", "14,14"}, {"7,4", "7,5", "7,6"});
+  engine.send("yxsearchdefend");
+  std::vector<std::string> messages;
+  std::set<std::string> lost;
+  std::string answer;
+  const std::string defences = "MESSAGE Moves that stop the opponent's forced win by fours: 7,3 7,7";
+  for (answer = engine.next(); !isMoveLine(answer); answer = engine.next()) {
+    std::smatch match;
+    const bool beforeSearch = std::find(messages.begin(), messages.end(), defences) == messages.end();
+    if (beforeSearch && std::regex_match(answer, match, kRealtimeLine) && match[1] == "LOSE") {
+      lost.insert(match[2].str() + "," + match[3].str());
+    }
+    messages.push_back(answer);
+  }
+  EXPECT_NE(std::find(messages.begin(), messages.end(), defences), messages.end());
+  EXPECT_TRUE(answer == "7,3" || answer == "7,7") << answer;
+  EXPECT_EQ(lost.size(), 225u - 6u - 2u) << "every other empty cell is marked lost";
+  EXPECT_EQ(lost.count("7,3") + lost.count("7,7"), 0u);
+}
+
+// What the database buttons send, and what an engine without a database
+// answers: nothing waits, nothing is taken for a command.
+TEST(GuiSession, DatabaseCommandsGetTheAnswersOfNoDatabase) {
+  EngineSession engine;
+  engine.start(15);
+  expectEmptyDatabase(engine, {"7,7", "8,8"});
+  const std::vector<std::pair<std::vector<std::string>, std::string>> commands = {
+      {{"yxquerydatabaseone", "7,7", "done"}, "MESSAGE No opening database: no entry for this position."},
+      {{"yxquerydatabasetext", "done"}, "MESSAGE DATABASE TEXT \"\""},
+      {{"yxdeletedatabaseall wl", "7,7", "done"}, "MESSAGE No opening database: nothing to delete."},
+      {{"yxeditlabeldatabase 7,7 a", "done"}, "ERROR No opening database: nothing was recorded."},
+      {{"yxsetdatabase", "DONE.db"}, "ERROR No opening database: this engine reads and writes no files."},
+      {{"yxsavedatabase"}, "ERROR No opening database: this engine reads and writes no files."},
+  };
+  for (const auto& [lines, reply] : commands) {
+    for (const auto& line : lines) engine.send(line);
+    EXPECT_EQ(engine.next(), reply) << lines.front();
+  }
+  engine.expectSilence();
 }
 
 TEST(GuiSession, RuleTwoIsRenjuOnlyAfterTheHandshake) {
@@ -237,7 +365,7 @@ TEST(GuiSession, OneBestIsTheOrdinaryDecision) {
   yxBoard(engine, own, opposing);
   engine.send("YXNBEST 1");
   std::vector<Block> blocks;
-  EXPECT_EQ(readAnswer(engine, 15, &blocks), ordinary);
+  EXPECT_EQ(readAnswer(engine, 15, &blocks, nullptr, false), ordinary);
   ASSERT_EQ(blocks.size(), 1u);
   EXPECT_EQ(blocks[0].firstMove, ordinary);
 }

@@ -2,6 +2,10 @@
 // and generous time the decisions are deterministic.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -181,6 +185,78 @@ TEST(DecisionStop, EndOfInputWhileThinkingWaitsForTheMove) {
   EXPECT_TRUE(isMoveLine(engine.moveAfterStop()));
   EXPECT_EQ(engine.readLine(), std::nullopt);
   EXPECT_EQ(engine.waitExit(), 0);
+}
+
+// The moves of the first game of an SGF file, "x,y" each, x first, 'a' = 0.
+std::vector<std::string> sgfMoves(const std::string& path) {
+  std::ifstream file(path);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  static const std::regex move(R"(;[BW]\[([a-t])([a-t])\])");
+  std::vector<std::string> moves;
+  for (std::sregex_iterator it(text.begin(), text.end(), move), end; it != end; ++it) {
+    moves.push_back(std::to_string((*it)[1].str()[0] - 'a') + "," + std::to_string((*it)[2].str()[0] - 'a'));
+  }
+  return moves;
+}
+
+// The score a decision with this node limit reports for the first `ply`
+// moves of the game; nothing for a forced win found before the search.
+std::optional<int> decisionScore(EngineSession& engine, int size, int rule, const std::vector<std::string>& game,
+                                 int ply, int nodes) {
+  engine.send("INFO max_node " + std::to_string(nodes));
+  engine.start(size);
+  engine.send("INFO rule " + std::to_string(rule));
+  std::vector<std::string> own, opposing;
+  for (int i = 0; i < ply; ++i) (i % 2 == ply % 2 ? own : opposing).push_back(game[i]);
+  engine.board(own, opposing);
+  std::vector<std::string> messages;
+  engine.move(&messages);
+  static const std::regex evaluation(R"(Evaluation=(-?\d+)$)");
+  std::smatch match;
+  if (messages.empty() || !std::regex_search(messages.back(), match, evaluation)) return std::nullopt;
+  return std::stoi(match[1].str());
+}
+
+bool decidedScore(int score) { return std::abs(score) >= 15000; }
+
+// A search cut by its node limit claims a decided game only when the same
+// position searched twenty times longer is decided the same way.
+TEST(DecisionScores, CutSearchesClaimOnlyDecidedResultsThatHold) {
+  struct Game {
+    std::vector<std::string> moves;
+    int size;
+    int rule;
+    std::vector<int> nodeLimits;
+  };
+  std::vector<std::string> free15;
+  std::ifstream list(std::string(QUENVIK_TEST_DATA_DIR) + "/free-15.txt");
+  for (std::string move; list >> move;) free15.push_back(move);
+  const std::vector<Game> games = {
+      {sgfMoves(std::string(QUENVIK_TEST_DATA_DIR) + "/exact-20-60-moves.sgf"), 20, 1, {2000}},
+      {free15, 15, 0, {1000, 5000}},
+  };
+  EngineSession engine;
+  int decidedCount = 0;
+  for (const Game& game : games) {
+    ASSERT_GE(game.moves.size(), 29u);
+    for (int ply = 1; ply < static_cast<int>(game.moves.size()); ++ply) {
+      for (const int nodes : game.nodeLimits) {
+        const std::optional<int> cut = decisionScore(engine, game.size, game.rule, game.moves, ply, nodes);
+        if (!cut || !decidedScore(*cut)) continue;
+        ++decidedCount;
+        const std::optional<int> longer = decisionScore(engine, game.size, game.rule, game.moves, ply, 20 * nodes);
+        EXPECT_TRUE(longer && decidedScore(*longer) && (*longer > 0) == (*cut > 0))
+            << "ply " << ply << " at " << nodes << " nodes: " << *cut
+            << ", twenty times longer: " << (longer ? std::to_string(*longer) : "a forced win");
+      }
+    }
+  }
+  // The example of a cut that used to claim a loss: the last finished
+  // iteration's score stands.
+  const auto example = decisionScore(engine, 20, 1, games[0].moves, 29, 20000);
+  ASSERT_TRUE(example.has_value());
+  EXPECT_FALSE(decidedScore(*example)) << *example;
+  EXPECT_GT(decidedCount, 0) << "no position was decided: the check checked nothing";
 }
 
 TEST(DecisionRenju, ForbiddenOnlyRefutationIsNeverPlayed) {

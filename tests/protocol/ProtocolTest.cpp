@@ -33,7 +33,7 @@ TEST(ProtocolStart, SizesFiveToTwentyAccepted) {
 
 TEST(ProtocolUnknown, WordsTheEngineDoesNotKnowAnswerUnknown) {
   Engine engine;
-  for (const char* line : {"STARTX 15", "STAR 15", "xyzzy", "BEGINNER", "DONE", "7,7,1", "yxsearchdefend"}) {
+  for (const char* line : {"STARTX 15", "STAR 15", "xyzzy", "BEGINNER", "DONE", "7,7,1", "yxblockreset"}) {
     engine.send(line);
     const std::string reply = engine.next();
     EXPECT_EQ(reply.rfind("UNKNOWN ", 0), 0u) << line << ": " << reply;

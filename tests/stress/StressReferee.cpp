@@ -78,6 +78,7 @@ struct Player {
   std::vector<int> record;  // what the engine holds, in its own order
   TimeSettings settings;
   RuleFlags rules;
+  bool exited = false;  // ended by END while it thought, and reaped
 };
 
 bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
@@ -163,14 +164,18 @@ struct Match {
       throw Failure(player.name + ": '" + line + "' after " + after + ", expected '" + expected + "'");
   }
 
+  // What an engine answers to junk: a refusal, or UNKNOWN for a word it
+  // does not know.
+  static bool junkReply(const std::string& line) { return startsWith(line, "ERROR ") || startsWith(line, "UNKNOWN "); }
+
   // ABOUT as a sentinel: everything before it must have been silent, or
-  // ERROR lines when junk was sent. A second move line would show here.
+  // replies to junk when junk was sent. A second move line would show here.
   void expectQuiet(Player& player, bool errorsAllowed) {
     send(player, "ABOUT");
     for (;;) {
       const std::string line = expectLine(player, "before the ABOUT reply");
       if (startsWith(line, "name=\"Quenvik\"")) return;
-      if (errorsAllowed && startsWith(line, "ERROR ")) continue;
+      if (errorsAllowed && junkReply(line)) continue;
       throw Failure(player.name + ": unexpected line '" + line + "' from an idle engine");
     }
   }
@@ -351,7 +356,8 @@ struct Match {
     std::string line;
     bool junkSent = false;
     bool endSent = false;
-    int64_t overBudgetMs = 0;  // how long after its budget it came
+    bool endedSilently = false;  // END stopped the think: no answer, the engine exited
+    int64_t overBudgetMs = 0;    // how long after its budget it came
   };
 
   // Sends the request's lines, then a stop, junk or END (when `endAllowed`)
@@ -374,10 +380,13 @@ struct Match {
       answer.junkSent = true;
       ++stats.junkLines;
     }
+    // END ends the engine: at once and without an answer while it thinks,
+    // after its answer when the decision was over before END arrived.
     answer.endSent = endAllowed && rng.chance(3);
     if (answer.endSent) {
-      send(player, "END");  // dropped while the engine thinks
+      send(player, "END");
       ++stats.endsWhileThinking;
+      stopAt.reset();
     }
 
     bool boardErrorSeen = false;
@@ -395,6 +404,11 @@ struct Match {
                  : guard;
       auto line = receive(player, timeout);
       if (!line && stopAt) continue;  // time to send the stop
+      if (!line && answer.endSent) {
+        expectEndedAfterEnd(player);
+        answer.endedSilently = true;
+        return answer;
+      }
       if (!line) silent(player, "while an answer was due", guard);
       if (refusedBlock && !boardErrorSeen) {
         if (*line != "ERROR Board error.")
@@ -403,7 +417,7 @@ struct Match {
         continue;
       }
       if (startsWith(*line, "MESSAGE ") || startsWith(*line, "INFO ")) continue;
-      if (answer.junkSent && startsWith(*line, "ERROR ")) continue;
+      if (answer.junkSent && junkReply(*line)) continue;
       answer.line = *line;
       break;
     }
@@ -427,6 +441,7 @@ struct Match {
     const Request request = chooseRequest(player);
     ++stats.requests;
     const Answer answer = awaitAnswer(player, request.lines, request.refusedBlock, true);
+    if (answer.endedSilently) return false;
     checkMove(player, answer.line, request.engineRecord);
     if (!request.refusedBlock) game.order.push_back(player.record.back());
     if (answer.endSent) return false;
@@ -574,8 +589,20 @@ struct Match {
     }
   }
 
+  // The engine told END while it thought: its output has ended, and it
+  // exits with status 0.
+  void expectEndedAfterEnd(Player& player) {
+    const int status = player.process->waitExit(options.hangMs);
+    player.exited = true;
+    if (status != 0) {
+      throw Failure(player.name + (status < 0 ? ": still running after END while thinking (hang; killed)"
+                                              : ": exit status " + std::to_string(status) + " after END"));
+    }
+  }
+
   void finish() {
     for (Player& player : players) {
+      if (player.exited) continue;
       if (rng.chance(20)) {
         player.process->closeInput();  // end of input ends the engine as END does
       } else {

@@ -78,6 +78,10 @@ Reporter listeningReporter(Listener& listener) {
   reporter.rootEvent = [](void* c, RootEventKind kind, int x, int y) {
     pass(listenerOf(c).printer.rootEvent, listenerOf(c).printer, kind, x, y);
   };
+  reporter.defences = [](void* c, const DefenceReport& r) {
+    pass<const DefenceReport&>(listenerOf(c).printer.defences, listenerOf(c).printer, r);
+  };
+  reporter.rootEventsEnd = [](void* c) { pass(listenerOf(c).printer.rootEventsEnd, listenerOf(c).printer); };
   reporter.analysis = [](void* c, const AnalysisReport& r) {
     pass<const AnalysisReport&>(listenerOf(c).printer.analysis, listenerOf(c).printer, r);
   };
