@@ -70,9 +70,11 @@ void drawBoard(const Game& game) {
 // the result printed.
 bool playMove(Game& game, Move move) {
   const bool five = makesFive(game.position, move);
+  const bool flankedFive = makesFlankedFive(game.position, move);
   const bool moverIsBlack = blackToMove(game);
   game.position.moves.push_back(move);
   drawBoard(game);
+  if (flankedFive) std::printf("Five between two of the opponent's stones: no win under Caro.\n");
   if (five) {
     const bool personWon = moverIsBlack == game.personIsBlack;
     std::printf("%s wins with five: %s.\n", moverIsBlack ? "Black" : "White", personWon ? "you win" : "Quenvik wins");
