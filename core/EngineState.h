@@ -359,6 +359,7 @@ constexpr bool exactFiveFor(Rule rule, int32_t colour) { return exactFive(rule) 
 inline Rule gameRule() { return engine.rule.load(std::memory_order_relaxed); }
 inline bool exactFive() { return exactFive(gameRule()); }
 inline bool renju() { return renju(gameRule()); }
+inline bool caro() { return caro(gameRule()); }
 inline bool exactFiveFor(int32_t colour) { return exactFiveFor(gameRule(), colour); }
 
 // Side to move on the engine board: +1 when the stone count is even.

@@ -83,10 +83,27 @@ int runThrough(int a, int b, int direction, int32_t colour) {
 
 bool exactRuleFor(int32_t colour) { return exactFive() || (renju() && colour == kBlack); }
 
-// Would a stone of colour on the empty cell (a, b) complete five?
+// Whether the cells just past both ends of colour's run through (a, b) hold
+// the opponent's stones (the edge does not count).
+bool runFlanked(int a, int b, int direction, int32_t colour) {
+  const int n = boardSide();
+  for (int sign : {-1, 1}) {
+    int ra = a + sign * kStep[direction][0], rb = b + sign * kStep[direction][1];
+    while (ra >= 0 && ra < n && rb >= 0 && rb < n && engine.board[ra][rb] == colour) {
+      ra += sign * kStep[direction][0];
+      rb += sign * kStep[direction][1];
+    }
+    if (ra < 0 || ra >= n || rb < 0 || rb >= n || engine.board[ra][rb] != -colour) return false;
+  }
+  return true;
+}
+
+// Would a stone of colour on the empty cell (a, b) complete a five that wins?
+// Under Caro a row of exactly five flanked by the opponent does not.
 bool completesFive(int a, int b, int32_t colour) {
   for (int d = 0; d < kDirections; ++d) {
     const int run = runThrough(a, b, d, colour);
+    if (caro() && run == 5 && runFlanked(a, b, d, colour)) continue;
     if (exactRuleFor(colour) ? run == 5 : run >= 5) return true;
   }
   return false;
@@ -395,8 +412,7 @@ void runInput(const uint8_t* data, size_t size) {
   tableCleared = false;
   Reader in{data, size};
   const int n = kMinBoardSize + in.next() % (kMaxBoardSize - kMinBoardSize + 1);
-  constexpr Rule kRules[] = {Rule::Freestyle, Rule::ExactFive, Rule::Renju};
-  const Rule rule = kRules[in.next() % std::size(kRules)];
+  const Rule rule = kAllRules[in.next() % std::size(kAllRules)];
   resetPosition();
   // The same game keys for every input, so a crash never depends on earlier ones.
   seedRandom(kMainThreadSeed);

@@ -139,23 +139,30 @@ constexpr SideViews makeSideViews() {
 inline constexpr SideViews kSideViews = makeSideViews();
 
 // The half of the line table a colour reads under the rule.
-constexpr int lineHalfFor(Rule rule, int32_t colour) { return exactFiveFor(rule, colour) ? kExactHalf : kFreeHalf; }
+constexpr int lineHalfFor(Rule rule, int32_t colour) {
+  if (caro(rule)) return exactFive(rule) ? kCaroExactHalf : kCaroHalf;
+  return exactFiveFor(rule, colour) ? kExactHalf : kFreeHalf;
+}
 
 struct LineReading {
   const SideView* sides;
-  int base;  // the half's first index
+  int base;        // the half's first index
+  int edgeStride;  // entries between edge blocks; 0 where the edge reads as an opponent
 };
 
 constexpr LineReading lineReadingFor(Rule rule, int32_t colour) {
-  return {colour == kBlack ? kSideViews.black.data() : kSideViews.white.data(),
-          kLineHalfBase[lineHalfFor(rule, colour)]};
+  const int half = lineHalfFor(rule, colour);
+  return {colour == kBlack ? kSideViews.black.data() : kSideViews.white.data(), kLineHalfBase[half],
+          seesEdge(half) ? kPatternHalfSize : 0};
 }
 
 // The line table index of the segment the colour's stone sees on the key.
 inline int segmentOf(const LineReading& reading, LineKey key) {
   const SideView& left = reading.sides[key.left];
   const SideView& right = reading.sides[key.right];
-  return reading.base + patternIndex(left.length, right.length, left.leftBits << right.length | right.rightBits);
+  const int edgeBlock = (2 * left.edge + right.edge) * reading.edgeStride;
+  return reading.base + edgeBlock +
+         patternIndex(left.length, right.length, left.leftBits << right.length | right.rightBits);
 }
 
 // ---------------------------------------------------------------------------

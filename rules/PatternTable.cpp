@@ -18,15 +18,25 @@ constexpr int windowBitOf(int rightLen, int k) { return k < 0 ? rightLen - 1 - k
 
 // The cells a stone sees on its line, at offsets -5..5 (the stone at 0), as
 // masks of bit k + 5; everything past the cells that block it reads as
-// blocked.
+// blocked, by the edge where leftEdge or rightEdge says so, else by an
+// opponent's stone.
 struct Segment {
   int leftLen;
   int rightLen;
   int w;
   int ownCells;
   int emptyCells;
+  bool leftEdge;
+  bool rightEdge;
 
-  constexpr Segment(int l, int r, int bits) : leftLen(l), rightLen(r), w(bits), ownCells(1 << kSide), emptyCells(0) {
+  constexpr Segment(int l, int r, int bits, bool edgeLeft, bool edgeRight)
+      : leftLen(l),
+        rightLen(r),
+        w(bits),
+        ownCells(1 << kSide),
+        emptyCells(0),
+        leftEdge(edgeLeft),
+        rightEdge(edgeRight) {
     for (int k = -l; k <= r; ++k) {
       if (k == 0) continue;
       if ((bits >> windowBitOf(r, k)) & 1) {
@@ -51,20 +61,30 @@ struct Segment {
   }
   constexpr int index() const { return patternIndex(leftLen, rightLen, w); }
 
-  // The run of own stones through the stone.
-  constexpr int run() const {
+  // The run of own stones through the stone, and whether an opponent's
+  // stone stands just past each of its ends (a run reaching a blocker that
+  // is not the edge; a side of five cells has no blocker in sight).
+  struct Run {
+    int length;
+    bool flanked;
+  };
+  constexpr Run run() const {
     int first = 0, last = 0;
     while (own(first - 1)) --first;
     while (own(last + 1)) ++last;
-    return last - first + 1;
+    const bool leftOpponent = first == -leftLen && leftLen < kSide && !leftEdge;
+    const bool rightOpponent = last == rightLen && rightLen < kSide && !rightEdge;
+    return {last - first + 1, leftOpponent && rightOpponent};
   }
 };
 
 // How a half counts a five through the stone, and when a run is an overline.
 constexpr bool makesFive(int half, const Segment& s) {
-  return half == kFreeHalf ? s.run() >= kFiveLength : s.run() == kFiveLength;
+  const Segment::Run run = s.run();
+  if (run.length > kFiveLength) return overlinesWin(half);
+  return run.length == kFiveLength && !(seesEdge(half) && run.flanked);
 }
-constexpr bool isOverline(int half, const Segment& s) { return half == kExactHalf && s.run() > kFiveLength; }
+constexpr bool isOverline(int half, const Segment& s) { return !overlinesWin(half) && s.run().length > kFiveLength; }
 
 // Number of five-cell windows inside the segment that contain the stone.
 constexpr int windowsThroughStone(int leftLen, int rightLen) {
@@ -84,8 +104,14 @@ constexpr bool twoCellsApart(const int* cells, int count, int distance) {
 
 using Patterns = std::array<uint8_t, kLineTableSize>;
 
+// The segment's place in the table: its half, its blockers' block, its index.
+constexpr int tableIndex(int half, const Segment& s) {
+  const int block = seesEdge(half) ? 2 * s.leftEdge + s.rightEdge : 0;
+  return kLineHalfBase[half] + block * kPatternHalfSize + s.index();
+}
+
 constexpr int classOf(const Patterns& patterns, int half, const Segment& s) {
-  return patterns[kLineHalfBase[half] + s.index()] >> 4;
+  return patterns[tableIndex(half, s)] >> 4;
 }
 
 constexpr uint8_t patternEntry(const Patterns& patterns, int half, const Segment& s) {
@@ -170,7 +196,7 @@ constexpr LineCells fivePointsOf(int half, const Segment& s) {
     const bool gapLast = gap == start + kFiveLength - 1;
     const int other = gapLast ? start - 1 : start + kFiveLength;
     if (!fiveAt(half, s, other)) return lineCells(1, gap);
-    const bool gapFirst = gapLast || (gap == start && half != kFreeHalf);
+    const bool gapFirst = gapLast || (gap == start && !overlinesWin(half));
     return gapFirst ? lineCells(2, gap, other) : lineCells(2, other, gap);
   }
   return lineCells(0);
@@ -226,16 +252,19 @@ constexpr LineCells threeDefenceOf(const Patterns& patterns, int half, const Seg
 constexpr LineTable generateLineTable() {
   LineTable table{};
   for (int half = kFreeHalf; half < kLineHalves; ++half) {
-    for (int leftLen = 0; leftLen <= kSide; ++leftLen) {
-      for (int rightLen = 0; rightLen <= kSide; ++rightLen) {
-        // Adding a stone raises w, so the richer segments are already filled.
-        for (int w = (1 << (leftLen + rightLen)) - 1; w >= 0; --w) {
-          const Segment s(leftLen, rightLen, w);
-          const int index = kLineHalfBase[half] + s.index();
-          table.patterns[index] = patternEntry(table.patterns, half, s);
-          table.fivePoints[index] = fivePointsOf(half, s);
-          table.straightFourCells[index] = straightFourCellsOf(table.patterns, half, s);
-          table.threeDefence[index] = threeDefenceOf(table.patterns, half, s);
+    const int blocks = seesEdge(half) ? kEdgeBlocks : 1;
+    for (int block = 0; block < blocks; ++block) {
+      for (int leftLen = 0; leftLen <= kSide; ++leftLen) {
+        for (int rightLen = 0; rightLen <= kSide; ++rightLen) {
+          // Adding a stone raises w, so the richer segments are already filled.
+          for (int w = (1 << (leftLen + rightLen)) - 1; w >= 0; --w) {
+            const Segment s(leftLen, rightLen, w, block >> 1, block & 1);
+            const int index = tableIndex(half, s);
+            table.patterns[index] = patternEntry(table.patterns, half, s);
+            table.fivePoints[index] = fivePointsOf(half, s);
+            table.straightFourCells[index] = straightFourCellsOf(table.patterns, half, s);
+            table.threeDefence[index] = threeDefenceOf(table.patterns, half, s);
+          }
         }
       }
     }

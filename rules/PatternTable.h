@@ -20,10 +20,22 @@ constexpr int kMaxSideLength = 5;
 constexpr int kPatternHalfSize = 3969;
 
 // The readings of the rule, one per way of counting a five: free (five or
-// more in a row) and exact (exactly five; six or more is an overline). A
-// colour reads its lines through one of them (lineHalfFor).
-enum LineHalf : int { kFreeHalf = 0, kExactHalf = 1 };
-constexpr int kLineHalves = 2;
+// more in a row), exact (exactly five; six or more is an overline), and the
+// same two under Caro, where a row of exactly five whose two end cells hold
+// the opponent's stones is no five. A colour reads its lines through one of
+// them (lineHalfFor).
+enum LineHalf : int { kFreeHalf = 0, kExactHalf = 1, kCaroHalf = 2, kCaroExactHalf = 3 };
+constexpr int kLineHalves = 4;
+
+// Whether six or more in a row is a five.
+constexpr bool overlinesWin(int half) { return half == kFreeHalf || half == kCaroHalf; }
+
+// Only Caro tells the board's edge from an opponent's stone: its halves hold
+// one block of segments for each pair of blockers (opponent or edge, left
+// and right, block 2 * leftEdge + rightEdge).
+constexpr bool seesEdge(int half) { return half >= kCaroHalf; }
+constexpr int kEdgeBlocks = 4;
+constexpr int lineHalfSize(int half) { return seesEdge(half) ? kEdgeBlocks * kPatternHalfSize : kPatternHalfSize; }
 
 // Index within a half of the segment with leftLen cells left of the stone,
 // rightLen cells right of it, and own stones w (leftmost cell the most
@@ -33,8 +45,9 @@ constexpr int patternIndex(int leftLen, int rightLen, int w) {
   return ((1 << rightLen) + 62) * (1 << leftLen) + w - 63;
 }
 
-constexpr int kLineHalfBase[kLineHalves] = {0, kPatternHalfSize};
-constexpr int kLineTableSize = kLineHalves * kPatternHalfSize;
+constexpr int kLineHalfBase[kLineHalves] = {0, lineHalfSize(kFreeHalf), 2 * lineHalfSize(kFreeHalf),
+                                            2 * lineHalfSize(kFreeHalf) + lineHalfSize(kCaroHalf)};
+constexpr int kLineTableSize = kLineHalfBase[kCaroExactHalf] + lineHalfSize(kCaroExactHalf);
 
 // Up to three cells of the stone's line, as offsets from the stone (-5..5),
 // in the order the line question lists them.

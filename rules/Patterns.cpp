@@ -21,7 +21,8 @@ namespace {
 constexpr int kLineStepA[kDirections] = {0, 1, -1, -1};
 constexpr int kLineStepB[kDirections] = {1, 0, 1, -1};
 
-// A cell five away can change a class only where six in a row is not a five.
+// A cell five away can change a class only where six in a row is not a five,
+// or where it can flank a five (Caro).
 constexpr int kFreeRadius = 4;
 constexpr int kExactRadius = 5;
 
@@ -241,7 +242,7 @@ void updateDirection(int a, int b, int d) { updateDirectionWith(colourReadings()
 
 void updatePatterns() {
   const int n = engine.boardSize;
-  const int radius = (exactFive() || renju()) ? kExactRadius : kFreeRadius;
+  const int radius = gameRule() == Rule::Freestyle ? kFreeRadius : kExactRadius;
   PatternState& state = engine.patterns;
   uint8_t marks[kGridWidth][kGridWidth];  // bit d: recompute direction d
   std::memset(marks, 0, sizeof marks);

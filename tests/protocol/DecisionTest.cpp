@@ -7,6 +7,7 @@
 #include <iterator>
 #include <optional>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -271,6 +272,28 @@ TEST(DecisionRenju, ForbiddenOnlyRefutationIsNeverPlayed) {
   ASSERT_TRUE(isMoveLine(reply));
   EXPECT_NE(reply, "10,7");
   EXPECT_EQ(messages.back(), "MESSAGE Er...");
+}
+
+TEST(DecisionCaro, AFiveBetweenTwoOpponentStonesIsNoWin) {
+  // The tournament's own Caro check, h8f8g8f9i8f7j8l8 with Black to move: k8
+  // (10,7) would make five between White's f8 and l8, no win under Caro, so
+  // Black must stop White's open three on the f column instead. Under
+  // free-style k8 wins at once.
+  const std::vector<std::string> black = {"7,7", "6,7", "8,7", "9,7"};
+  const std::vector<std::string> white = {"5,7", "5,8", "5,6", "11,7"};
+  const std::set<std::string> blocks = {"5,4", "5,5", "5,9", "5,10"};
+  for (const int rule : {8, 9, 0}) {
+    EngineSession engine;
+    engine.start(15);
+    engine.send("INFO rule " + std::to_string(rule));
+    engine.board(black, white);
+    const std::string reply = engine.move();
+    if (rule == 0) {
+      EXPECT_EQ(reply, "10,7");
+    } else {
+      EXPECT_EQ(blocks.count(reply), 1u) << "rule " << rule << ": " << reply;
+    }
+  }
 }
 
 }  // namespace

@@ -15,32 +15,43 @@ namespace {
 
 constexpr int kSize = 15;
 
-enum class Rule { Freestyle, Exact, Renju };
+enum class Rule { Freestyle, Exact, Renju, Caro, CaroExact };
 
 struct Board {
   std::array<std::array<int, kSize>, kSize> cell{};  // [x][y]: 1 Black, -1 White
 
-  // Length of the run of `colour` through (x, y) along (dx, dy).
-  int runThrough(int x, int y, int dx, int dy, int colour) const {
+  // The run of `colour` through (x, y) along (dx, dy): its length, and
+  // whether the opponent's stones stand just past both its ends.
+  struct Run {
     int length = 1;
+    bool flanked = true;
+  };
+  Run runThrough(int x, int y, int dx, int dy, int colour) const {
+    Run run;
     for (int sign : {-1, 1}) {
       for (int k = 1;; ++k) {
         const int cx = x + sign * k * dx, cy = y + sign * k * dy;
-        if (cx < 0 || cx >= kSize || cy < 0 || cy >= kSize || cell[cx][cy] != colour) break;
-        ++length;
+        const bool onBoard = cx >= 0 && cx < kSize && cy >= 0 && cy < kSize;
+        if (!onBoard || cell[cx][cy] != colour) {
+          run.flanked = run.flanked && onBoard && cell[cx][cy] == -colour;
+          break;
+        }
+        ++run.length;
       }
     }
-    return length;
+    return run;
   }
 
   // Whether the stone just placed on (x, y) wins under the rule.
   bool wins(int x, int y, Rule rule) const {
     const int colour = cell[x][y];
-    const bool exact = rule == Rule::Exact || (rule == Rule::Renju && colour == 1);
+    const bool exact = rule == Rule::Exact || rule == Rule::CaroExact || (rule == Rule::Renju && colour == 1);
+    const bool caro = rule == Rule::Caro || rule == Rule::CaroExact;
     const int directions[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
     for (const auto& d : directions) {
-      const int length = runThrough(x, y, d[0], d[1], colour);
-      if (exact ? length == 5 : length >= 5) return true;
+      const Run run = runThrough(x, y, d[0], d[1], colour);
+      if (caro && run.length == 5 && run.flanked) continue;
+      if (exact ? run.length == 5 : run.length >= 5) return true;
     }
     return false;
   }
@@ -106,6 +117,8 @@ void playGame(Rule rule, int ruleValue) {
 TEST(SelfPlay, FreestyleGameEndsWithAFive) { playGame(Rule::Freestyle, 0); }
 TEST(SelfPlay, ExactFiveGameEndsWithAFive) { playGame(Rule::Exact, 1); }
 TEST(SelfPlay, RenjuGameEndsWithAFiveAndNoForbiddenMove) { playGame(Rule::Renju, 4); }
+TEST(SelfPlay, CaroGameEndsWithAFiveThatWinsUnderCaro) { playGame(Rule::Caro, 8); }
+TEST(SelfPlay, StandardCaroGameEndsWithAFiveThatWinsUnderCaro) { playGame(Rule::CaroExact, 9); }
 
 }  // namespace
 }  // namespace quenvik::test

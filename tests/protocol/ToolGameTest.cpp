@@ -366,6 +366,28 @@ int countOf(const std::string& text, const std::string& what) {
   return count;
 }
 
+TEST(ToolAnalyse, UnderCaroAFlankedFiveIsNoWinAndTheGameGoesOn) {
+  // Black makes exactly five between White's 2,7 and 8,7 at ply 17, then five
+  // on the open row 10 at ply 19. The file says Caro (RU[8]).
+  const Moves game = {{3, 7},  {2, 7},   {4, 7},  {8, 7},   {5, 7},  {13, 0}, {6, 7}, {14, 2}, {3, 10}, {0, 14},
+                      {4, 10}, {12, 14}, {5, 10}, {14, 14}, {6, 10}, {0, 0},  {7, 7}, {2, 10}, {7, 10}};
+  std::string sgf = "(;FF[4]GM[4]SZ[15]RU[8]";
+  for (std::size_t i = 0; i < game.size(); ++i) {
+    sgf += std::string(i % 2 == 0 ? ";B[" : ";W[") + static_cast<char>('a' + game[i].first) +
+           static_cast<char>('a' + game[i].second) + "]";
+  }
+  TempFiles files;
+  const std::string path = files.write("caro.sgf", sgf + ")");
+  const nlohmann::json caro = analyseJson({"--game", path, "--nodes", "300"});
+  EXPECT_EQ(caro["rule"], "caro");
+  ASSERT_EQ(caro["plies"].size(), game.size());
+  for (std::size_t i = 0; i < game.size(); ++i) EXPECT_EQ(hasFlag(caro["plies"][i], "win"), i == 18) << "ply " << i + 1;
+  // Under free-style the flanked five wins and ends the analysis.
+  const nlohmann::json free = analyseJson({"--game", path, "--rule", "freestyle", "--nodes", "300"});
+  ASSERT_EQ(free["plies"].size(), 17u);
+  EXPECT_TRUE(hasFlag(free["plies"][16], "win"));
+}
+
 TEST(ToolAnalyse, SvgIsTitledAndMarksEachFlagKindOnBoardAndCurve) {
   const std::string renderer = QUENVIK_RSVG_CONVERT;
   if (renderer.empty()) GTEST_SKIP() << "rsvg-convert is not installed";

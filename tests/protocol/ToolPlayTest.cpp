@@ -266,6 +266,36 @@ TEST(ToolPlay, ColourOnlyOnATerminalWithoutNoColor) {
   EXPECT_EQ(piped.out.find(escape), std::string::npos);
 }
 
+// Black (the person) to move with four on row 7 between White's 2,7 and 8,7,
+// and an open four on row 10; White has nothing.
+const std::string kFlankedAndOpenFours = "3,7 2,7 4,7 8,7 5,7 13,0 6,7 14,2 3,10 0,14 4,10 12,14 5,10 14,14 6,10 0,0";
+
+TEST(ToolPlay, UnderCaroAFlankedFiveGoesOnAndAnOpenOneWins) {
+  for (const char* rule : {"caro", "caro-exact"}) {
+    Game game({"--rule", rule, "--nodes", "300", "--moves", kFlankedAndOpenFours});
+    ASSERT_NE(game.readUntil(kPrompt), "");
+    // 7,7 makes exactly five between two White stones: no win, White plays.
+    const std::string screen = game.say("7,7");
+    EXPECT_NE(screen.find("no win under Caro"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("wins with five"), std::string::npos) << screen;
+    std::smatch reply;
+    ASSERT_TRUE(std::regex_search(screen, reply, std::regex(R"(Quenvik plays [a-o]\d+ \((\d+),(\d+)\))"))) << screen;
+    // White can stop one end of the open four only.
+    game.type(reply[1] == "2" && reply[2] == "10" ? "7,10\n" : "2,10\n");
+    const std::string end = game.readUntil(kOverPrompt);
+    EXPECT_NE(end.find("Black wins with five: you win."), std::string::npos) << rule << end;
+    game.type("quit\n");
+    EXPECT_EQ(game.waitExit(), 0);
+  }
+  // Under free-style the flanked five wins at once.
+  Game freestyle({"--nodes", "300", "--moves", kFlankedAndOpenFours});
+  ASSERT_NE(freestyle.readUntil(kPrompt), "");
+  const std::string end = freestyle.say("7,7", kOverPrompt);
+  EXPECT_NE(end.find("Black wins with five: you win."), std::string::npos) << end;
+  freestyle.type("quit\n");
+  EXPECT_EQ(freestyle.waitExit(), 0);
+}
+
 TEST(ToolPlay, RenjuShowsAndRefusesBlacksForbiddenPoints) {
   // Black to move; 9,9 (j10) is a double-three.
   Game game({"--rule", "renju", "--nodes", "300", "--moves", "7,7 0,0 8,8 2,0 7,9 0,4 8,9 4,0"});

@@ -48,9 +48,11 @@ void applyInfo(TimeSettings& settings, RuleFlags& rules, const std::string& key,
   if (key == "timeout_turn") settings.turnTimeout = v == 0 ? 200 : v;
   if (key == "timeout_match") settings.timeLeft = v == 0 ? 99999999 : v;
   if (key == "time_left") settings.timeLeft = v;
-  if (key == "rule" && (v & 5) != 5) {
-    rules.exactFive = (v & 5) == 1;
-    rules.renju = (v & 5) == 4;
+  const int32_t ruleBits = v & 13;
+  if (key == "rule" && ruleBits != 5 && ruleBits != 12 && ruleBits != 13) {
+    rules.exactFive = (ruleBits & 1) != 0;
+    rules.renju = ruleBits == 4;
+    rules.caro = (ruleBits & 8) != 0;
   }
 }
 
@@ -62,23 +64,54 @@ int32_t Game::colourAt(int cell) const {
   return (at - order.begin()) % 2 == 0 ? 1 : -1;
 }
 
-bool Game::lastMoveMadeFive() const {
-  if (order.empty()) return false;
-  const int last = order.back();
-  const int32_t colour = colourAt(last);
+namespace {
+
+// The rows through the last move: each one's length and whether the
+// opponent's stones stand just past both its ends.
+struct Row {
+  int length;
+  bool flanked;
+};
+
+std::vector<Row> rowsThroughLastMove(const Game& game) {
+  const int last = game.order.back();
+  const int32_t colour = game.colourAt(last);
   const int x = last % kGridWidth, y = last / kGridWidth;
   constexpr int kSteps[4][2] = {{1, 0}, {0, 1}, {1, 1}, {1, -1}};
+  std::vector<Row> rows;
   for (const auto& step : kSteps) {
-    int run = 1;
+    Row row{1, true};
     for (int sign : {-1, 1}) {
       int cx = x + sign * step[0], cy = y + sign * step[1];
-      while (cx >= 0 && cx < size && cy >= 0 && cy < size && colourAt(cx + kGridWidth * cy) == colour) {
-        ++run;
+      while (cx >= 0 && cx < game.size && cy >= 0 && cy < game.size && game.colourAt(cx + kGridWidth * cy) == colour) {
+        ++row.length;
         cx += sign * step[0];
         cy += sign * step[1];
       }
+      const bool onBoard = cx >= 0 && cx < game.size && cy >= 0 && cy < game.size;
+      row.flanked = row.flanked && onBoard && game.colourAt(cx + kGridWidth * cy) == -colour;
     }
-    if (run >= 5) return true;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+}  // namespace
+
+bool Game::lastMoveMadeFive() const {
+  if (order.empty()) return false;
+  for (const Row& row : rowsThroughLastMove(*this)) {
+    if (row.length >= 5) return true;
+  }
+  return false;
+}
+
+bool Game::lastMoveEndsGame(const RuleFlags& moversRules) const {
+  if (!moversRules.caro) return lastMoveMadeFive();
+  if (order.empty()) return false;
+  for (const Row& row : rowsThroughLastMove(*this)) {
+    if (row.length == 5 && !row.flanked) return true;
+    if (row.length > 5 && !moversRules.exactFive) return true;
   }
   return false;
 }

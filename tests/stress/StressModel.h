@@ -30,12 +30,13 @@ struct TimeSettings {
 };
 int64_t longestBudgetMs(const TimeSettings& settings);
 
-// The rule flags as an engine stores them: INFO rule takes value AND 5 (1
-// exact five, 4 Renju, both bits: no change); START and RECTSTART clear
-// exact five only.
+// The rule flags as an engine stores them: INFO rule takes value AND 13 (1
+// exact five, 4 Renju, 8 Caro; 5, 12 and 13 name two rules at once: no
+// change); START and RECTSTART clear exact five only.
 struct RuleFlags {
   bool exactFive = false;
   bool renju = false;
+  bool caro = false;
 };
 
 // One INFO line and what it does to the time settings and rule flags.
@@ -52,6 +53,10 @@ struct Game {
   bool full() const { return static_cast<int>(order.size()) >= size * size; }
   // Five or more in a row through the last move.
   bool lastMoveMadeFive() const;
+  // The game is over after the last move: five or more in a row through it,
+  // but under Caro not a row of exactly five between two of the opponent's
+  // stones (the edge does not block), and under standard Caro not six.
+  bool lastMoveEndsGame(const RuleFlags& moversRules) const;
   std::vector<int> emptyCells() const;
 };
 

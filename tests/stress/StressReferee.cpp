@@ -7,7 +7,9 @@
 // empty cell, and for Black under Renju not on a forbidden point while an
 // allowed one is left), every SWAP2BOARD by an answer of the protocol's form
 // on empty cells in time, that END ends the engine with status 0, and that no
-// engine crashes or hangs.
+// engine crashes or hangs. A game ends with a five as the mover was told the
+// rule: under Caro, exactly five between two opponent stones plays on (some
+// openings force one).
 //
 //   quenvik_stress [--games N] [--seed S] [--only-game K] [--margin-ms M]
 //                  [--hang-ms H] [--max-plies P] [--engine PATH] [--engine-a PATH]
@@ -69,6 +71,7 @@ struct Stats {
   int junkLines = 0;
   int settingChanges = 0;
   int endsWhileThinking = 0;
+  int flankedFivesPlayedOn = 0;  // under Caro: exactly five between two opponent stones
   int64_t latestOverBudgetMs = INT64_MIN;
 };
 
@@ -212,8 +215,8 @@ struct Match {
       sendInfo(player, "time_left", pick < 2 ? 0 : pick == 2 ? INT_MAX : pick == 3 ? -5 : rng.uniform(1, 10000000));
     }
     if (rng.chance(50)) sendInfo(player, "max_node", rng.chance(10) ? -1 : rng.uniform(1, 30000));
-    static const int kRules[] = {0, 1, 4, 0, 1, 4, 2, 5, 6, 7};
-    sendInfo(player, "rule", kRules[rng.uniform(0, 9)]);
+    static const int kRules[] = {0, 1, 4, 8, 9, 0, 1, 4, 8, 9, 2, 5, 6, 7, 10, 12, 13};
+    sendInfo(player, "rule", kRules[rng.uniform(0, static_cast<int>(std::size(kRules)) - 1)]);
     static const int kStatic[] = {1, 0, 1, 0, -1, 3, 2};
     if (rng.chance(70)) sendInfo(player, "static", kStatic[rng.uniform(0, 6)]);
     if (rng.chance(30)) sendInfo(player, "compute_vcf", rng.chance(50) ? 0 : 1);
@@ -259,7 +262,48 @@ struct Match {
       randomOpening();
     } else if (rng.chance(15)) {
       swap2Opening();
+    } else if (rng.chance(15)) {
+      plantFlankedFour();
     }
+  }
+
+  // Black to move, with four in a row between two White stones whose one
+  // completion cell is also the only cell that stops White's four: Black's
+  // forced block there makes exactly five between two White stones, which
+  // wins under every rule but Caro, and plays on under Caro.
+  void plantFlankedFour() {
+    const int n = game.size;
+    if (n < 7) return;
+    const int x0 = rng.uniform(0, n - 7);
+    const int y = rng.uniform(0, n - 1);
+    const int completion = x0 + 5;
+    const int up = y >= 4 ? -1 : 1;  // White's four runs from the completion cell this way
+    if (y + 4 * up < 0 || y + 4 * up >= n) return;
+    std::vector<int> black, white = {x0 + kGridWidth * y, x0 + 6 + kGridWidth * y};
+    for (int k = 1; k <= 4; ++k) {
+      black.push_back(x0 + k + kGridWidth * y);
+      white.push_back(completion + kGridWidth * (y + k * up));
+    }
+    // A Black stone beyond White's four leaves it the one completion cell.
+    const int beyond = y + 5 * up;
+    if (beyond >= 0 && beyond < n) black.push_back(completion + kGridWidth * beyond);
+    // Random Black stones elsewhere even the count (never the completion cell).
+    Game taken{n, black};
+    taken.order.insert(taken.order.end(), white.begin(), white.end());
+    taken.order.push_back(completion + kGridWidth * y);
+    while (black.size() < white.size()) {
+      const std::vector<int> empty = taken.emptyCells();
+      black.push_back(empty[static_cast<std::size_t>(rng.uniform(0, static_cast<int>(empty.size()) - 1))]);
+      taken.order.push_back(black.back());
+    }
+    for (std::size_t i = 0; i < 2 * black.size(); ++i) {
+      game.order.push_back(i % 2 == 0 ? black[i / 2] : white[i / 2]);
+      if (game.lastMoveMadeFive()) {  // a random stone made five: no such opening
+        game.order.clear();
+        return;
+      }
+    }
+    pliesLeft = std::max(pliesLeft, static_cast<int>(game.order.size()) + 4);
   }
 
   // A resumed game: a few random stones, none making five.
@@ -277,6 +321,16 @@ struct Match {
   // ---------------------------------------------------------------------
 
   Player& mover() { return players[game.order.size() % 2 == 0 ? blackPlayer : 1 - blackPlayer]; }
+
+  // Whether the last move won, as the player who made it was told the rule:
+  // under Caro a five between two of the opponent's stones plays on.
+  bool lastMoveEndsGame() {
+    if (game.order.empty()) return false;
+    const Player& lastMover = players[game.order.size() % 2 == 1 ? blackPlayer : 1 - blackPlayer];
+    const bool ends = game.lastMoveEndsGame(lastMover.rules);
+    if (!ends && game.lastMoveMadeFive()) ++stats.flankedFivesPlayedOn;
+    return ends;
+  }
 
   void takeBack(Player& player) {
     send(player, rng.chance(50) ? "TAKEBACK" : "takeback " + cellText(player.record.back()));
@@ -624,7 +678,7 @@ struct Match {
     }
     newGame(true);
     for (;;) {
-      const bool over = game.lastMoveMadeFive() || game.full() || static_cast<int>(game.order.size()) >= pliesLeft;
+      const bool over = lastMoveEndsGame() || game.full() || static_cast<int>(game.order.size()) >= pliesLeft;
       if (over) break;
       if (!requestMove(mover())) break;
       between();
@@ -716,12 +770,12 @@ int main(int argc, char** argv) {
   std::printf(
       "stress: %d games, %d move requests (%d with YXSTOP, %d BOARD blocks, %d of them YXBOARD + YXNBEST, %d "
       "refused blocks, %d END while thinking), %d Swap2 openings (%d SWAP2BOARD answers, %d refused blocks), %d "
-      "takebacks, %d restarts, %d junk bursts, %d setting changes; latest reply %lld ms past its budget (of the "
-      "Swap2 answers %lld ms)\n",
+      "takebacks, %d restarts, %d junk bursts, %d setting changes, %d Caro fives between opponent stones played on; "
+      "latest reply %lld ms past its budget (of the Swap2 answers %lld ms)\n",
       stats.games, stats.requests, stats.stops, stats.boardBlocks, stats.nbestRequests, stats.refusedBlocks,
       stats.endsWhileThinking, stats.swap2Openings, stats.swap2Answers, stats.refusedSwap2Blocks, stats.takebacks,
-      stats.restarts, stats.junkLines, stats.settingChanges, static_cast<long long>(stats.latestOverBudgetMs),
-      static_cast<long long>(stats.latestSwap2OverBudgetMs));
+      stats.restarts, stats.junkLines, stats.settingChanges, stats.flankedFivesPlayedOn,
+      static_cast<long long>(stats.latestOverBudgetMs), static_cast<long long>(stats.latestSwap2OverBudgetMs));
   std::printf("%d passed, 0 failed\n", stats.games);
   return 0;
 }

@@ -139,8 +139,11 @@ TEST(Settings, RuleBits) {
     Rule rule;
   };
   // Each case starts from exact five.
-  const Case cases[] = {{1, Rule::ExactFive}, {4, Rule::Renju}, {2, Rule::Freestyle}, {5, Rule::ExactFive},
-                        {7, Rule::ExactFive}, {6, Rule::Renju}, {0, Rule::Freestyle}, {-1, Rule::ExactFive}};
+  // 5, 12 and 13 name two rules at once and keep it.
+  const Case cases[] = {{1, Rule::ExactFive},  {4, Rule::Renju},      {2, Rule::Freestyle}, {5, Rule::ExactFive},
+                        {7, Rule::ExactFive},  {6, Rule::Renju},      {0, Rule::Freestyle}, {-1, Rule::ExactFive},
+                        {8, Rule::Caro},       {9, Rule::CaroExact},  {10, Rule::Caro},     {11, Rule::CaroExact},
+                        {12, Rule::ExactFive}, {13, Rule::ExactFive}, {16 + 8, Rule::Caro}};
   for (const Case& c : cases) {
     engine.rule = Rule::ExactFive;
     applyInfo("rule", c.value);

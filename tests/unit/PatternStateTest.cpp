@@ -50,7 +50,7 @@ void expectSameAsRebuild(const std::string& where) {
 
 TEST(PatternState, IncrementalUpdatesMatchARebuildAfterRandomChanges) {
   std::mt19937 random(7031);
-  for (const Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
+  for (const Rule rule : kAllRules) {
     for (const int n : {7, 15, 20}) {
       setRule(rule);
       setEmptyBoard(n);
@@ -89,7 +89,7 @@ TEST(PatternState, IncrementalUpdatesMatchARebuildAfterRandomChanges) {
 // gives on the cell's whole padded line, at every cell and edge distance.
 TEST(PatternState, DirectionCodesMatchClassifyLineOnTheWholeLine) {
   std::mt19937 random(4711);
-  for (const Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
+  for (const Rule rule : kAllRules) {
     setRule(rule);
     for (int n = kMinBoardSize; n <= kMaxBoardSize; ++n) {
       setEmptyBoard(n);

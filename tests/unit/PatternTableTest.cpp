@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/EngineState.h"
+#include "rules/LineReading.h"
 #include "rules/PatternTable.h"
 #include "rules/Patterns.h"
 
@@ -17,7 +18,9 @@ namespace quenvik {
 namespace {
 
 // A segment as text: 'X' the stone, 'x' an own stone, '.' an empty cell; the
-// cells beyond either end are blocked.
+// cells beyond either end are blocked, by an opponent's stone ('o') or the
+// edge ('#') where the text says, else by whatever the reading does not tell
+// apart.
 struct Entry {
   int patternClass;
   int count;
@@ -28,7 +31,7 @@ std::ostream& operator<<(std::ostream& out, const Entry& e) { return out << e.pa
 
 class BruteForce {
  public:
-  explicit BruteForce(bool exact) : exact_(exact) {}
+  explicit BruteForce(int half) : half_(half) {}
 
   Entry classify(const std::string& s) {
     if (auto found = memo_.find(s); found != memo_.end()) return found->second;
@@ -57,12 +60,20 @@ class BruteForce {
  private:
   Entry compute(const std::string& s) {
     const auto x = static_cast<int>(s.find('X'));
-    int run = 1;
-    for (int i = x - 1; i >= 0 && s[i] == 'x'; --i) ++run;
-    for (int i = x + 1; i < static_cast<int>(s.size()) && s[i] == 'x'; ++i) ++run;
-    if (!exact_ && run >= 5) return {Five, 1};
-    if (exact_ && run == 5) return {Five, 1};
-    if (exact_ && run >= 6) return {Overline, 1};
+    const bool leftWall = s.front() == 'o' || s.front() == '#';
+    const bool rightWall = s.back() == 'o' || s.back() == '#';
+    const int begin = leftWall ? 1 : 0;
+    const int end = static_cast<int>(s.size()) - (rightWall ? 1 : 0);
+    int first = x, last = x;
+    while (first > begin && s[first - 1] == 'x') --first;
+    while (last + 1 < end && s[last + 1] == 'x') ++last;
+    const int run = last - first + 1;
+    // Under Caro a row of exactly five between two opponent stones is none.
+    const bool flanked =
+        first > 0 && s[first - 1] == 'o' && last + 1 < static_cast<int>(s.size()) && s[last + 1] == 'o';
+    const bool overlinesWin = half_ == kFreeHalf || half_ == kCaroHalf;
+    if (run > 5) return overlinesWin ? Entry{Five, 1} : Entry{Overline, 1};
+    if (run == 5 && !(half_ >= kCaroHalf && flanked)) return {Five, 1};
 
     std::vector<std::pair<int, int>> richer;  // (cell, class of the segment with a stone there)
     for (std::size_t e = 0; e < s.size(); ++e) {
@@ -99,13 +110,13 @@ class BruteForce {
     if (any({TwoOpenA, TwoOpenB, TwoOpenC})) return {OneOpen, 1};
     if (any({TwoClosed})) {
       int windows = 0;
-      for (int start = 0; start + 5 <= static_cast<int>(s.size()); ++start) windows += start <= x && x < start + 5;
+      for (int start = begin; start + 5 <= end; ++start) windows += start <= x && x < start + 5;
       return {windows >= 3 ? OneOpen : OneClosed, 1};
     }
     return {Dead, 0};
   }
 
-  bool exact_;
+  int half_;
   std::map<std::string, Entry> memo_;
 };
 
@@ -125,6 +136,26 @@ std::vector<std::string> allSegments() {
   return segments;
 }
 
+// The same with every blocker named: an opponent's stone or the edge on each
+// side shorter than five cells.
+std::vector<std::string> allWalledSegments() {
+  std::vector<std::string> walled;
+  for (const auto& s : allSegments()) {
+    const auto l = s.find('X');
+    const auto r = s.size() - l - 1;
+    for (const char left : {'o', '#'}) {
+      for (const char right : {'o', '#'}) {
+        std::string t = s;
+        if (l < 5) t.insert(t.begin(), left);
+        if (r < 5) t.push_back(right);
+        if ((l == 5 && left == '#') || (r == 5 && right == '#')) continue;  // no blocker to name
+        walled.push_back(t);
+      }
+    }
+  }
+  return walled;
+}
+
 // The table's index of a segment: leftmost cell the most significant bit.
 int indexOf(const std::string& s) {
   const auto l = static_cast<int>(s.find('X'));
@@ -136,8 +167,20 @@ int indexOf(const std::string& s) {
   return ((1 << r) + 62) * (1 << l) + w - 63;
 }
 
+// The line table index of a segment under a half, blockers included.
+int tableIndexOf(int half, const std::string& s) {
+  const bool leftWall = s.front() == 'o' || s.front() == '#';
+  const bool rightWall = s.back() == 'o' || s.back() == '#';
+  const std::string inner = s.substr(leftWall ? 1 : 0, s.size() - leftWall - rightWall);
+  const int block = seesEdge(half) ? 2 * (s.front() == '#') + (s.back() == '#') : 0;
+  return kLineHalfBase[half] + block * kPatternHalfSize + indexOf(inner);
+}
+
+// Every segment a half tells apart: the Caro halves also by their blockers.
+std::vector<std::string> segmentsOf(int half) { return seesEdge(half) ? allWalledSegments() : allSegments(); }
+
 Entry tableEntry(int half, const std::string& s) {
-  const int32_t code = linePatternCode(kLineHalfBase[half] + indexOf(s));
+  const int32_t code = linePatternCode(tableIndexOf(half, s));
   return {patternClassOf(code), patternCountOf(code)};
 }
 
@@ -158,10 +201,10 @@ TEST(PatternTable, EveryIndexBelongsToExactlyOneSegment) {
   EXPECT_EQ(static_cast<int>(seen.size()), kPatternHalfSize);
 }
 
-TEST(PatternTable, BothHalvesFollowTheRulesOnEverySegment) {
-  for (int half : {kFreeHalf, kExactHalf}) {
-    BruteForce rules(half == kExactHalf);
-    for (const auto& s : allSegments())
+TEST(PatternTable, EveryHalfFollowsTheRulesOnEverySegment) {
+  for (int half = 0; half < kLineHalves; ++half) {
+    BruteForce rules(half);
+    for (const auto& s : segmentsOf(half))
       ASSERT_EQ(tableEntry(half, s), rules.classify(s)) << "half " << half << " " << s;
   }
 }
@@ -173,8 +216,8 @@ TEST(PatternTable, ElevenExactSegmentsAndNoFreeOneAreOpenOnlyByTheWindowCount) {
       segmentOf("x....X..xxx"), segmentOf("xxx..X....x"), segmentOf("xx...X...xx"),
   };
   ASSERT_EQ(expected.size(), 11u);
-  BruteForce exactRules(true);
-  BruteForce freeRules(false);
+  BruteForce exactRules(kExactHalf);
+  BruteForce freeRules(kFreeHalf);
   std::set<std::string> exactFound;
   for (const auto& s : allSegments()) {
     if (exactRules.oneOpenByWindowRule(s)) exactFound.insert(s);
@@ -198,8 +241,8 @@ TEST(PatternTable, OrientationEntries) {
 }
 
 TEST(PatternTable, MirrorImagesShareTheirEntry) {
-  for (int half : {kFreeHalf, kExactHalf}) {
-    for (const auto& s : allSegments()) {
+  for (int half = 0; half < kLineHalves; ++half) {
+    for (const auto& s : segmentsOf(half)) {
       const std::string mirror(s.rbegin(), s.rend());
       ASSERT_EQ(tableEntry(half, s), tableEntry(half, mirror)) << s;
     }
@@ -239,24 +282,24 @@ bool contains(const std::vector<int>& cells, int cell) {
 }
 
 // Every named five point makes a five, and every five is named, except that
-// in the free half a gap whose filling makes six or more is named alone.
+// where six or more wins a gap whose filling makes six or more is named alone.
 // Two points come right first, but an exact straight four names its left end
 // first.
 TEST(LineTable, FivePointsAreTheFivesOfTheStone) {
-  for (int half : {kFreeHalf, kExactHalf}) {
-    BruteForce rules(half == kExactHalf);
-    for (const auto& s : allSegments()) {
+  for (int half = 0; half < kLineHalves; ++half) {
+    BruteForce rules(half);
+    for (const auto& s : segmentsOf(half)) {
       const int patternClass = rules.classify(s).patternClass;
       if (patternClass >= Five) continue;  // already a five: nothing to complete
-      const std::vector<int> named = namedCells(lineTable.fivePoints[kLineHalfBase[half] + indexOf(s)], s);
+      const std::vector<int> named = namedCells(lineTable.fivePoints[tableIndexOf(half, s)], s);
       const std::vector<int> fives = cellsMaking(rules, s, Five);
       for (int cell : named) ASSERT_TRUE(contains(fives, cell)) << s << " half " << half;
       if (named.size() != fives.size()) {
-        ASSERT_TRUE(half == kFreeHalf && named.size() == 1 && runThrough(s, named[0]) > 5) << s;
+        ASSERT_TRUE(overlinesWin(half) && named.size() == 1 && runThrough(s, named[0]) > 5) << s << " half " << half;
       }
       if (named.size() == 2) {
         const bool leftFirst = named[0] < named[1];
-        ASSERT_EQ(leftFirst, half == kExactHalf && patternClass == FourOpen) << s << " half " << half;
+        ASSERT_EQ(leftFirst, !overlinesWin(half) && patternClass == FourOpen) << s << " half " << half;
       }
     }
   }
@@ -265,14 +308,13 @@ TEST(LineTable, FivePointsAreTheFivesOfTheStone) {
 // The straight-four cells of a three are every cell where one more stone
 // makes a straight four, the right one first; a four has none.
 TEST(LineTable, StraightFourCellsAreTheThreesStraightFourMoves) {
-  for (int half : {kFreeHalf, kExactHalf}) {
-    BruteForce rules(half == kExactHalf);
-    for (const auto& s : allSegments()) {
+  for (int half = 0; half < kLineHalves; ++half) {
+    BruteForce rules(half);
+    for (const auto& s : segmentsOf(half)) {
       std::vector<int> expected;
       if (rules.classify(s).patternClass < Four) expected = cellsMaking(rules, s, FourOpen);
       std::reverse(expected.begin(), expected.end());
-      ASSERT_EQ(namedCells(lineTable.straightFourCells[kLineHalfBase[half] + indexOf(s)], s), expected)
-          << s << " half " << half;
+      ASSERT_EQ(namedCells(lineTable.straightFourCells[tableIndexOf(half, s)], s), expected) << s << " half " << half;
     }
   }
 }
@@ -281,11 +323,11 @@ TEST(LineTable, StraightFourCellsAreTheThreesStraightFourMoves) {
 // leaves the stone no straight-four move: two cells when it is open at both
 // ends, three otherwise. Nothing weaker than a three has a defence.
 TEST(LineTable, ThreeDefenceCoversEveryCellThatStopsTheThree) {
-  for (int half : {kFreeHalf, kExactHalf}) {
-    BruteForce rules(half == kExactHalf);
-    for (const auto& s : allSegments()) {
+  for (int half = 0; half < kLineHalves; ++half) {
+    BruteForce rules(half);
+    for (const auto& s : segmentsOf(half)) {
       const int patternClass = rules.classify(s).patternClass;
-      const std::vector<int> named = namedCells(lineTable.threeDefence[kLineHalfBase[half] + indexOf(s)], s);
+      const std::vector<int> named = namedCells(lineTable.threeDefence[tableIndexOf(half, s)], s);
       if (patternClass < ThreeOpenSingle) {
         ASSERT_TRUE(named.empty()) << s;
         continue;
@@ -296,8 +338,9 @@ TEST(LineTable, ThreeDefenceCoversEveryCellThatStopsTheThree) {
       for (int e = 0; e < static_cast<int>(s.size()); ++e) {
         if (s[static_cast<std::size_t>(e)] != '.') continue;
         // The opponent's stone on e ends the segment there.
-        const std::string cut =
-            e < x ? s.substr(static_cast<std::size_t>(e + 1)) : s.substr(0, static_cast<std::size_t>(e));
+        std::string cut = s;
+        cut[static_cast<std::size_t>(e)] = 'o';
+        cut = e < x ? cut.substr(static_cast<std::size_t>(e)) : cut.substr(0, static_cast<std::size_t>(e) + 1);
         const bool stops = cellsMaking(rules, cut, FourOpen).empty();
         ASSERT_TRUE(!stops || contains(named, e)) << s << " cell " << e;
       }
@@ -330,20 +373,29 @@ int writeSegment(int32_t* line, const std::string& s, int32_t colour, bool edges
   return p;
 }
 
+// The segment with its blockers named: the edge, or an opponent's stone.
+std::string walledAs(const std::string& s, bool edgesBlock) {
+  const char wall = edgesBlock ? '#' : 'o';
+  const auto l = s.find('X');
+  std::string walled = s;
+  if (s.size() - l - 1 < 5) walled.push_back(wall);
+  if (l < 5) walled.insert(walled.begin(), wall);
+  return walled;
+}
+
 TEST(ClassifyLine, ReadsEverySegmentOfEitherColourUnderEachRule) {
   std::mt19937 random(20240611);
-  for (const Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
+  for (const Rule rule : kAllRules) {
     engine.rule = rule;
     for (const int32_t colour : {kBlack, kWhite}) {
-      const bool exact = rule == Rule::ExactFive || (colour == kBlack && rule == Rule::Renju);
-      BruteForce rules(exact);
+      BruteForce rules(lineHalfFor(rule, colour));
       for (const auto& s : allSegments()) {
         for (const bool edgesBlock : {false, true}) {
           int32_t line[kPaddedLineLength];
           const int p = writeSegment(line, s, colour, edgesBlock, random);
           const int32_t code = classifyLine(line, p);
-          ASSERT_EQ((Entry{patternClassOf(code), patternCountOf(code)}), rules.classify(s))
-              << s << " colour " << colour << " rule " << ruleName(rule);
+          ASSERT_EQ((Entry{patternClassOf(code), patternCountOf(code)}), rules.classify(walledAs(s, edgesBlock)))
+              << s << " colour " << colour << " rule " << ruleName(rule) << " edges " << edgesBlock;
         }
       }
     }

@@ -73,7 +73,7 @@ void visit(std::mt19937& random, int pliesLeft, bool isRoot, WalkCounts& counts,
 
 TEST(PatternUndo, UndoRestoresTheExactStateUnderEveryRule) {
   std::mt19937 random(90210);
-  for (const Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
+  for (const Rule rule : kAllRules) {
     WalkCounts counts;
     for (const int n : {9, 15, 20}) {
       for (int game = 0; game < 12; ++game) {

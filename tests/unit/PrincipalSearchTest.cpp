@@ -425,7 +425,7 @@ const std::vector<std::string> kBlockTheFour = {"o.............o",  //
                                                 "o.............x"};
 
 TEST(PrincipalSearchOnPositions, EverySearchLeavesTheStateAsItFoundIt) {
-  for (Rule rule : {Rule::Freestyle, Rule::ExactFive, Rule::Renju}) {
+  for (const Rule rule : kAllRules) {
     for (double depth : {1.0, 2.0, 3.0}) {
       setUpPositionText(kMiddleGame, rule);
       prepareSearchRoot();

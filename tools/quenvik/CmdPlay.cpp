@@ -150,8 +150,10 @@ void drawBoard(const Game& game) {
 // Plays the move; true when it ends the game (a five or a full board).
 bool playMove(Game& game, Move move) {
   const bool five = makesFive(game.position, move);
+  const bool flankedFive = makesFlankedFive(game.position, move);
   const bool moverIsBlack = blackToMove(game);
   game.position.moves.push_back(move);
+  if (flankedFive) std::printf("Five between two of the opponent's stones: no win under Caro.\n");
   if (five) {
     game.over = true;
     game.result = moverIsBlack ? "B+1" : "W+1";

@@ -33,11 +33,11 @@ namespace quenvik::tool {
 namespace {
 
 constexpr const char* kEvalUsage =
-    "usage: quenvik eval [--size N] [--rule freestyle|exact|renju] [--moves \"x,y ...\" | --pos P | --game FILE]; "
+    "usage: quenvik eval [--size N] [--rule R] [--moves \"x,y ...\" | --pos P | --game FILE]; "
     "prints \"eval V search S\", "
     "V the value for the side that has just moved, S = trunc(-V) as a search leaf sees it";
 constexpr const char* kSearchUsage =
-    "usage: quenvik search [--size N] [--rule freestyle|exact|renju] [--moves \"x,y ...\" | --pos P | --game FILE] "
+    "usage: quenvik search [--size N] [--rule R] [--moves \"x,y ...\" | --pos P | --game FILE] "
     "--depth D [--nodes K]; "
     "prints \"score S move x,y nodes K\" (move none without a move)";
 

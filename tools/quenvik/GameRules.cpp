@@ -12,16 +12,25 @@ namespace {
 
 bool blackToMove(const Position& position) { return position.moves.size() % 2 == 0; }
 
-}  // namespace
-
-bool makesFive(const Position& position, Move move) {
+// The five test of the engine's line reading on the position's own board,
+// the side to move playing `move` under `rule`.
+bool moveMakesFive(const Position& position, Rule rule, Move move) {
   // Protocol x is the engine row, y the column, as the engine's own board.
   int32_t board[kGridWidth][kGridWidth] = {};
   for (std::size_t i = 0; i < position.moves.size(); ++i) {
     board[position.moves[i].first][position.moves[i].second] = i % 2 == 0 ? kBlack : kWhite;
   }
   const int32_t mover = blackToMove(position) ? kBlack : kWhite;
-  return makesFiveOn(board, position.size, position.rule, mover, move.first, move.second);
+  return makesFiveOn(board, position.size, rule, mover, move.first, move.second);
+}
+
+}  // namespace
+
+bool makesFive(const Position& position, Move move) { return moveMakesFive(position, position.rule, move); }
+
+bool makesFlankedFive(const Position& position, Move move) {
+  if (!caro(position.rule) || makesFive(position, move)) return false;
+  return moveMakesFive(position, exactFive(position.rule) ? Rule::ExactFive : Rule::Freestyle, move);
 }
 
 std::string forbiddenKindOf(const Position& position, Move move) {

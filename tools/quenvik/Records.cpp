@@ -433,11 +433,6 @@ std::vector<Move> parsePosString(const std::string& text, std::vector<std::strin
 
 std::string posName(int x, int y) { return std::string(1, static_cast<char>('a' + x)) + std::to_string(y + 1); }
 
-int ruleMask(Rule rule) {
-  if (renju(rule)) return kRenjuBit;
-  return exactFive(rule) ? kExactFiveBit : 0;
-}
-
 GameRecord parseGameText(const std::string& text, const std::string& name, int gameIndex, int defaultSize) {
   std::string body;
   switch (formatOf(text, name, body)) {

@@ -42,8 +42,4 @@ GameRecord parseGameText(const std::string& text, const std::string& name, int g
 std::vector<GameRecord> readAllGames(const std::string& path, int defaultSize);
 std::vector<GameRecord> parseAllGames(const std::string& text, const std::string& name, int defaultSize);
 
-// The protocol's rule mask of a rule, as SGF's RU holds it: 0 free-style,
-// 1 exact five, 4 Renju.
-int ruleMask(Rule rule);
-
 }  // namespace quenvik::tool
