@@ -15,3 +15,12 @@ add_executable(quenvik-engine frontend/web/BrowserMain.cpp)
 target_link_libraries(quenvik-engine PRIVATE quenvik_engine)
 target_link_options(quenvik-engine PRIVATE -sENVIRONMENT=web,worker "-sEXPORTED_FUNCTIONS=_main,_quenvikSendLine"
                     "-sEXPORTED_RUNTIME_METHODS=ccall")
+
+# The page's engine gets a fresh, zeroed memory: its start function need not
+# write zeros over the 270 MB engine state, which would make a browser give
+# the page memory for all of it (tools/wasm-skip-bss-fill says more).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(TARGET quenvik-engine POST_BUILD
+                   COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/wasm-skip-bss-fill
+                           $<TARGET_FILE_DIR:quenvik-engine>/quenvik-engine.wasm
+                   VERBATIM)
