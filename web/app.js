@@ -203,6 +203,14 @@ function renderNow() {
     body.appendChild(row);
   });
   $('analysis-table').hidden = analysisShown.length === 0;
+  if (state.task !== 'analyse') {
+    const lines = analysisShown.length;
+    $('analysis-state').textContent = lines
+      ? `${lines} best ${lines === 1 ? 'move' : 'moves'} for ${colourName(game.toMove())}; win rates are ${colourName(game.toMove())}'s.`
+      : "The engine's best moves for the side to move, with evaluation and win rate.";
+  } else {
+    $('analysis-state').textContent = `Analysing ${$('lines').value} ${$('lines').value === '1' ? 'move' : 'moves'}… (Stop ends it)`;
+  }
 }
 
 function notice(text) {
@@ -257,6 +265,8 @@ async function interrupt() {
     engine.stop();
     await engine.idle();
   }
+  state.task = null;
+  state.live = null;
 }
 
 function thinkingLines(timeMs) {
@@ -339,9 +349,6 @@ async function analyse(generation) {
   if (generation !== state.generation) return;
   state.task = null;
   state.live = null;
-  $('analysis-state').textContent = state.analysis.length
-    ? `${state.analysis.length} best ${state.analysis.length === 1 ? 'move' : 'moves'} for ${colourName(state.game.toMove())}, win rates for the side to move.`
-    : 'No move to analyse.';
   render();
 }
 
@@ -505,7 +512,10 @@ function startEngine() {
   });
   log.closest('details').addEventListener('toggle', () => (log.textContent = kept.join('\n')));
   engine.ready.then(
-    () => engine.tell([`INFO max_memory ${ENGINE_MEMORY_BYTES}`]),
+    () => {
+      performance.mark('quenvik-engine-ready'); // the page's load time, as the measurements read it
+      return engine.tell([`INFO max_memory ${ENGINE_MEMORY_BYTES}`]);
+    },
     (error) => {
       state.engineFailed = error.message;
       render();

@@ -53,6 +53,7 @@ export async function startBrowser() {
   });
   return {
     context,
+    profile,
     close: async () => {
       await context.close();
       rmSync(profile, { recursive: true, force: true });
