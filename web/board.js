@@ -111,7 +111,11 @@ export class BoardView {
         element('text', { class: 'number', x, y, 'dominant-baseline': 'central' }, group).textContent = String(i + 1);
       }
     });
-    if (last) element('circle', { class: 'last-move', 'data-cell': last.join(','), cx: last[0], cy: last[1], r: 0.14 }, marks);
+    // A dot on the last stone, or a ring around it when a dot would hide its number.
+    if (last) {
+      const ring = Boolean(view.showNumbers);
+      element('circle', { class: `last-move${ring ? ' ring' : ''}`, 'data-cell': last.join(','), cx: last[0], cy: last[1], r: ring ? 0.5 : 0.14 }, marks);
+    }
 
     if (view.result?.cells?.length) {
       const cells = [...view.result.cells].sort((a, b) => a[0] - b[0] || a[1] - b[1]);

@@ -4,7 +4,8 @@
 // 1. `quenvik bench` natively, under node and in Chromium, one after another;
 // 2. the size of the page's .wasm;
 // 3. the page's load time, from navigation to the engine's ready line;
-// 4. the resident memory of Chromium's page process after five 3-second
+// 4. how long the engine takes to answer YXSTOP in the page;
+// 5. the resident memory of Chromium's page process after five 3-second
 //    decisions, with the page's table cap and without any (the browser's own
 //    measureUserAgentSpecificMemory() crashes this Chromium's page process).
 import { execFileSync } from 'node:child_process';
@@ -79,6 +80,28 @@ for (let k = 0; k < 5; k += 1) {
 window.memoryDone = true;
 </script>`,
   );
+  // YXSTOP one second into minute-long decisions: how long until the move line.
+  writeFileSync(
+    join(root, 'stop.html'),
+    `<!doctype html><script type="module">
+import { Engine } from './engine.js';
+const engine = new Engine(new URL('engine-worker.js', location.href));
+await engine.ready;
+await engine.tell(['INFO max_memory 67108864', 'INFO timeout_turn 60000']);
+await engine.start(15);
+const latencies = [];
+for (let k = 0; k < 5; k += 1) {
+  let stoppedAt = 0;
+  const decision = engine.decide(['BOARD', '7,7,2', '8,8,1', '8,7,2', '6,7,1', '9,9,2', 'DONE']);
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  stoppedAt = performance.now();
+  engine.stop();
+  await decision;
+  latencies.push(Math.round(performance.now() - stoppedAt));
+}
+window.stopLatencies = latencies;
+</script>`,
+  );
   return root;
 }
 
@@ -116,6 +139,15 @@ try {
       load: performance.getEntriesByType('navigation')[0].loadEventEnd,
     }));
     console.log(`page load ${round + 1}: load event ${Math.round(times.load)} ms, engine ready ${Math.round(times.ready)} ms`);
+    await browser.close();
+  }
+
+  {
+    const browser = await startBrowser();
+    const page = await browser.context.newPage();
+    await page.goto(`${server.url}stop.html`);
+    const latencies = await (await page.waitForFunction(() => window.stopLatencies, null, { timeout: 120000 })).jsonValue();
+    console.log(`YXSTOP to move line in the page: ${latencies.join(', ')} ms`);
     await browser.close();
   }
 
