@@ -2,7 +2,8 @@
 #   pbrain-quenvik.js and quenvik.js   the engine and the tool as node programs
 #                                      (standard input and output, the tool's bench)
 #   quenvik-engine.js                  the engine of the board page in web/: it
-#                                      reads the lines its worker hands it
+#                                      reads the lines its worker hands it (or,
+#                                      under node, tests/web/engine-stdio.cjs)
 # Each comes with its .wasm and the .worker.js that starts its threads.
 
 # Node programs end when main returns.
@@ -11,10 +12,12 @@ if(QUENVIK_TOOL)
   target_link_options(quenvik PRIVATE -sEXIT_RUNTIME=1)
 endif()
 
+# Node too, for tests/web/engine-stdio.cjs; main returns only after END or
+# the end of input, which a page never sends.
 add_executable(quenvik-engine frontend/web/BrowserMain.cpp)
 target_link_libraries(quenvik-engine PRIVATE quenvik_engine)
-target_link_options(quenvik-engine PRIVATE -sENVIRONMENT=web,worker "-sEXPORTED_FUNCTIONS=_main,_quenvikSendLine"
-                    "-sEXPORTED_RUNTIME_METHODS=ccall")
+target_link_options(quenvik-engine PRIVATE -sENVIRONMENT=web,worker,node -sEXIT_RUNTIME=1
+                    "-sEXPORTED_FUNCTIONS=_main,_quenvikSendLine,_quenvikEndInput" "-sEXPORTED_RUNTIME_METHODS=ccall")
 
 # The page's engine gets a fresh, zeroed memory: its start function need not
 # write zeros over the 270 MB engine state, which would make a browser give
