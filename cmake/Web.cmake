@@ -1,16 +1,18 @@
 # The WebAssembly targets (Emscripten, cmake/emscripten-wasm.cmake):
-#   pbrain-quenvik.js and quenvik.js   the engine and the tool as node programs
-#                                      (standard input and output, the tool's bench)
+#   quenvik.js                         the tool as a node program (its bench)
 #   quenvik-engine.js                  the engine of the board page in web/: it
 #                                      reads the lines its worker hands it (or,
 #                                      under node, tests/web/engine-stdio.cjs)
 # Each comes with its .wasm and the .worker.js that starts its threads.
 
-# Node programs end when main returns.
-target_link_options(pbrain-quenvik PRIVATE -sEXIT_RUNTIME=1)
+# The tool is a node program: it ends when main returns. The console engine
+# under node is quenvik-engine (tests/web/engine-stdio.cjs): Emscripten's own
+# standard input reads only what is already there, not a manager's live pipe,
+# so pbrain-quenvik is built only on request.
 if(QUENVIK_TOOL)
   target_link_options(quenvik PRIVATE -sEXIT_RUNTIME=1)
 endif()
+set_target_properties(pbrain-quenvik PROPERTIES EXCLUDE_FROM_ALL ON)
 
 # Node too, for tests/web/engine-stdio.cjs; main returns only after END or
 # the end of input, which a page never sends.

@@ -123,6 +123,7 @@ function liveText() {
   const live = state.live;
   if (!live) return '';
   const parts = [];
+  if (live.lines > 1) parts.push(`line ${live.line} of ${live.lines}`);
   if (live.depth) parts.push(`depth ${live.depth}`);
   if (live.eval !== undefined) parts.push(`eval ${formatEval(live.eval)}`);
   if (live.winrate !== undefined) parts.push(`${percent(live.winrate)} for ${colourName(state.game.toMove())}`);
@@ -286,7 +287,10 @@ function liveListener(generation, onBlock) {
     const block = reader.feed(line);
     if (block) {
       onBlock?.(block);
-      if (block.pv === 0) state.live = { ...state.live, depth: block.depth, eval: block.eval, winrate: block.winrate };
+      // A one-line decision's progress; an N-best analysis lists its lines instead.
+      if (block.pv === 0 && block.count === 1) {
+        state.live = { ...state.live, depth: block.depth, eval: block.eval, winrate: block.winrate };
+      }
       render();
     }
   };
@@ -341,7 +345,9 @@ async function analyse(generation) {
     if (!block.move) return;
     found.set(block.pv, { ...block, label: percent(block.winrate) });
     state.analysis = [...found.keys()].sort((a, b) => a - b).map((pv) => found.get(pv));
+    state.live = { ...state.live, line: Math.min(found.size + 1, lines), lines };
   };
+  state.live = { line: 1, lines };
   await engine.decide(
     [...thinkingLines(Number($('analysis-time').value)), 'YXBOARD', ...state.game.blockLines(), 'DONE', `YXNBEST ${lines}`],
     liveListener(generation, onBlock),
