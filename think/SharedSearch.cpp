@@ -24,6 +24,33 @@ constexpr RootLimits kScreeningLimits{kScreeningMaxIteration, kRootWidth, kWidth
 // 64 bits: a target may lie anywhere in the 32-bit range.
 int64_t distance(int score, int target) { return std::abs(int64_t{score} - target); }
 
+// A root left with one move (the only one that stops the opponent's forced
+// win by fours) answers without a search, and its score is no value of the
+// position: the position after that forced move is scored instead and its
+// score negated, up to this many forced moves in a row.
+constexpr int kMostForcedMoves = 8;
+
+// The score of the position set up on the engine board, for its side to
+// move. A root left with no move at all has lost, unless the board is full.
+// Forced moves go onto the record.
+RootOutcome scorePosition(SharedSearch search, const Reporter& quiet, const RootLimits& limits, SearchShare share) {
+  constexpr RootOutcome kUnscored{-1, 0, 0, false};
+  int sign = 1;
+  for (int forced = 0; forced <= kMostForcedMoves; ++forced) {
+    const RootOutcome outcome = search(quiet, limits, share, nullptr, 0);
+    if (engine.rootAnsweredAtOnce == 0) return {outcome.move, sign * outcome.score, outcome.depth, outcome.searched};
+    if (!outcome.searched) {
+      const bool full = engine.stoneCount >= engine.boardSize * engine.boardSize;
+      return full ? kUnscored : RootOutcome{-1, -sign * kWinScore, outcome.depth, true};
+    }
+    engine.recordMoves[engine.recordCount] = cellOfMove(outcome.move);
+    engine.recordCount = engine.recordCount + 1;
+    setUpEngineBoard(chooseSearchSquare());
+    sign = -sign;
+  }
+  return kUnscored;
+}
+
 void setUpTrial(const TrialBase& base, const TrialPosition& trial) {
   int32_t cells[kMaxRecordMoves];
   std::copy(base.cells, base.cells + base.count, cells);
@@ -94,7 +121,7 @@ int nearestTrial(const Reporter& reporter, SharedSearch search, const DecisionCl
     if (!clock.allows(clock.stableBudget / goal.screeningTimeParts)) break;
     setUpTrial(base, trial);
     const SearchShare share{kScreeningShare, kScreeningShare * count};
-    const RootOutcome outcome = search(quiet, kScreeningLimits, share, nullptr, 0);
+    const RootOutcome outcome = scorePosition(search, quiet, kScreeningLimits, share);
     if (!outcome.searched) continue;
     trial.score = outcome.score;
     trial.depth = outcome.depth;
@@ -106,7 +133,7 @@ int nearestTrial(const Reporter& reporter, SharedSearch search, const DecisionCl
   for (TrialPosition* trial : std::span(refining, refiningCount)) {
     if (!clock.beforeHalfway()) break;
     setUpTrial(base, *trial);
-    const RootOutcome outcome = search(quiet, kFullLimits, kRefineShare, nullptr, 0);
+    const RootOutcome outcome = scorePosition(search, quiet, kFullLimits, kRefineShare);
     if (!outcome.searched) continue;
     trial->score = outcome.score;
     trial->depth = outcome.depth;

@@ -1,7 +1,7 @@
-// The pieces of a decision made of several searches (the Swap2 opening):
-// each search with its share of the decision's budgets, the decision's
-// clock, and the scoring of trial positions to find the one whose score lies
-// nearest a target.
+// The pieces of a decision made of several searches (the Swap2 opening, the
+// board GUI's balance commands): each search with its share of the
+// decision's budgets, the decision's clock, and the scoring of trial
+// positions to find the one whose score lies nearest a target.
 #pragma once
 
 #include <cstdint>
@@ -90,9 +90,10 @@ struct TrialGoal {
 // plies, within the goal's part of the time budget and half the node limit
 // shared out; the few nearest the target are then searched again in full,
 // sharing the other half, each started within the first half of the longest
-// budget. The choice is the nearest of those searched in full (the first of
-// equals), else of those screened, else the first trial. Leaves the engine
-// board and the record on the last position searched.
+// budget. A root left with one move scores the position after that move,
+// negated. The choice is the nearest of those searched in full (the first
+// of equals), else of those screened, else the first trial. Leaves the
+// engine board and the record on the last position searched.
 int nearestTrial(const Reporter& reporter, SharedSearch search, const DecisionClock& clock, const TrialBase& base,
                  TrialPosition* trials, int count, const TrialGoal& goal);
 
