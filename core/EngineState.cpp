@@ -22,6 +22,8 @@ void resetSettingsOf(Settings& settings) {
   settings.analysisLines = 0;
   settings.swap2Request = 0;
   settings.defendSearch = 0;
+  settings.balanceStones = 0;
+  settings.balanceTarget = 0;
 }
 
 }  // namespace

@@ -238,6 +238,11 @@ struct Settings {
   // Set by the front end before a decision starts: the decision also reports
   // which moves stop the opponent's forced win (YXSEARCHDEFEND).
   int32_t defendSearch;
+  // Set by the front end before a decision starts: the decision answers the
+  // board GUI's balance command, placing this many stones (1 or 2; 0 none)
+  // after which the score for the side to move lies nearest balanceTarget.
+  int32_t balanceStones;
+  int32_t balanceTarget;
 };
 
 // Game record, in protocol cell codes.

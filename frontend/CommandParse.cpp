@@ -74,6 +74,18 @@ bool parseOneNumber(std::string_view line, int32_t& value) {
   return cursor.word(command) && cursor.number(value);
 }
 
+bool parseOptionalNumber(std::string_view line, int32_t& value) {
+  Cursor cursor{line};
+  std::string_view command;
+  cursor.word(command);
+  cursor.skipBlanks();
+  if (cursor.at == line.size()) {
+    value = 0;
+    return true;
+  }
+  return cursor.number(value);
+}
+
 bool parseNumberPair(std::string_view line, int32_t& first, int32_t& second) {
   Cursor cursor{line};
   std::string_view command;

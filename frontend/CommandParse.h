@@ -16,6 +16,10 @@ std::string commandWord(std::string_view line);
 // "%s %d": the number after the command word.
 bool parseOneNumber(std::string_view line, int32_t& value);
 
+// "%s [%d]": the number after the command word, 0 when nothing follows it;
+// false when what follows is no number.
+bool parseOptionalNumber(std::string_view line, int32_t& value);
+
 // "%s %d,%d": two numbers after the command word, the comma right after the
 // first.
 bool parseNumberPair(std::string_view line, int32_t& first, int32_t& second);

@@ -255,6 +255,25 @@ void handleSearchDefend(Launch launch) {
   launchDecision(launch);
 }
 
+// The GUI's balance commands: YXBALANCEONE S answers one move, YXBALANCETWO
+// S a move and a reply, after which the score for the side to move is
+// nearest S (0 when left out). The GUI sets the position with YXBOARD first
+// and waits for the answer line.
+void handleBalance(const std::string& line, const std::string& word, int stones, Launch launch) {
+  if (!gameStarted()) {
+    reply("ERROR No game started.");
+    return;
+  }
+  int32_t target = 0;
+  if (!parseOptionalNumber(line, target)) {
+    reply((("ERROR " + word) + " wants a target score: a whole number, or nothing for 0.").c_str());
+    return;
+  }
+  engine.balanceStones = stones;
+  engine.balanceTarget = target;
+  launchDecision(launch);
+}
+
 // What follows a database command's word: nothing, the position as one
 // x,y line per stone up to DONE, or one line naming a file.
 enum class Follows { Nothing, Position, FileName };
@@ -421,6 +440,8 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
       if (!handleSwap2Board(input, launch)) break;
     } else if (word == "YXSEARCHDEFEND") {
       handleSearchDefend(launch);
+    } else if (word == "YXBALANCEONE" || word == "YXBALANCETWO") {
+      handleBalance(line, word, word == "YXBALANCEONE" ? 1 : 2, launch);
     } else if (const DatabaseCommand* command = databaseCommand(word)) {
       if (!handleDatabaseCommand(input, *command)) break;
     } else if (word != "YXSTOP") {  // a stop with nothing running is simply late

@@ -158,6 +158,28 @@ void printSwap2Reply(void* context, const Swap2Reply& reply) {
   std::fflush(out);
 }
 
+constexpr const char* colourName(int32_t colour) { return colour == kBlack ? "Black" : "White"; }
+
+void printBalanceScored(void* context, const BalanceReport& report) {
+  const DecisionOutput output;
+  if (!output.open()) return;
+  std::FILE* out = streamOf(context);
+  emitTo(out, "MESSAGE Balance ");
+  printStones(out, report.x, report.y, report.stoneCount);
+  emitTo(out, " scores %d for %s at depth %d\n", report.score, colourName(report.sideToMove), report.depth);
+  std::fflush(out);
+}
+
+// The stones on one line: "7,8" or "7,8 9,9".
+void printBalanceReply(void* context, const BalanceReply& reply) {
+  const DecisionOutput output;
+  if (!output.open()) return;
+  std::FILE* out = streamOf(context);
+  printStones(out, reply.x, reply.y, reply.stoneCount);
+  emitTo(out, "\n");
+  std::fflush(out);
+}
+
 }  // namespace
 
 void emitTo(std::FILE* stream, const char* format, ...) {
@@ -193,6 +215,8 @@ Reporter protocolReporter(std::FILE* stream) {
   reporter.analysis = printAnalysis;
   reporter.swap2Scored = printSwap2Scored;
   reporter.swap2Reply = printSwap2Reply;
+  reporter.balanceScored = printBalanceScored;
+  reporter.balanceReply = printBalanceReply;
   return reporter;
 }
 

@@ -78,6 +78,17 @@ void checkSwap2Answer(int32_t recordBefore) {
   ++movesAnswered;
 }
 
+// A balance answer places as many stones as asked, or one when no reply is
+// possible (one cell left), or none on a full board.
+void checkBalanceAnswer(int32_t recordBefore, int32_t stones) {
+  const int32_t placed = engine.recordCount - recordBefore;
+  const int32_t emptyCells = engine.gameSize * engine.gameSize - recordBefore;
+  if (placed > stones || placed > emptyCells) fail("a balance answer placed too many stones");
+  if (placed == 0 && emptyCells > 0 && !renju()) fail("no balance answer although the board has an empty cell");
+  checkNewStones(recordBefore);
+  if (placed > 0) ++movesAnswered;
+}
+
 void cappedDecision(const Reporter& reporter) {
   const int32_t turnTimeout = engine.turnTimeout.load();
   const int32_t nodeLimit = engine.nodeLimit.load();
@@ -89,11 +100,14 @@ void cappedDecision(const Reporter& reporter) {
   if (nodeLimit <= 0 || nodeLimit > kCappedNodeLimit) engine.nodeLimit = kCappedNodeLimit;
   const int32_t recordBefore = engine.recordCount;
   const bool swap2 = engine.swap2Request != 0;
+  const int32_t balanceStones = engine.balanceStones;
   decideHere(reporter);
   engine.turnTimeout = turnTimeout;
   engine.nodeLimit = nodeLimit;
   if (swap2) {
     checkSwap2Answer(recordBefore);
+  } else if (balanceStones > 0) {
+    checkBalanceAnswer(recordBefore, balanceStones);
   } else {
     checkAnswer(recordBefore);
   }

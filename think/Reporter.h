@@ -67,6 +67,28 @@ struct Swap2Reply {
   int y[kMaxSwap2Answer];
 };
 
+// A position a balance decision (YXBALANCEONE, YXBALANCETWO) scored: the
+// stones it would place, in playing order, in protocol coordinates, the
+// score for the side to move after them, that side, and the deepest finished
+// iteration.
+constexpr int kMaxBalanceStones = 2;
+struct BalanceReport {
+  int stoneCount;
+  int x[kMaxBalanceStones];
+  int y[kMaxBalanceStones];
+  int score;
+  int32_t sideToMove;  // kBlack or kWhite
+  int depth;
+};
+
+// The answer of a balance decision: the stones it places, in playing order,
+// in protocol coordinates.
+struct BalanceReply {
+  int stoneCount;
+  int x[kMaxBalanceStones];
+  int y[kMaxBalanceStones];
+};
+
 // Which moves of the side to move stop the opponent's forced win by fours,
 // in protocol coordinates: every move when the opponent has none.
 struct DefenceReport {
@@ -105,6 +127,11 @@ struct Reporter {
   // The answer of a Swap2 decision (instead of a move); the record already
   // holds the stones it places.
   void (*swap2Reply)(void* context, const Swap2Reply& reply) = nullptr;
+  // A position a balance decision scored in full on its way to the answer.
+  void (*balanceScored)(void* context, const BalanceReport& report) = nullptr;
+  // The answer of a balance decision (instead of a move); the record already
+  // holds the stones it places.
+  void (*balanceReply)(void* context, const BalanceReply& reply) = nullptr;
 };
 
 }  // namespace quenvik

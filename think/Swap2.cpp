@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
-#include <span>
 #include <utility>
 
 #include "core/EngineState.h"
 #include "rules/Position.h"
-#include "think/TimeControl.h"
 
 namespace quenvik {
 
@@ -17,17 +15,6 @@ namespace {
 // White's scores within this margin of 0 count as balanced: win rates of
 // about 42% to 58% on the engine's fitted curve.
 constexpr int kBalancedMargin = 5;
-
-// Proposing the opening: every candidate is screened by a search of at most
-// four plies, all of them within half the budgets (the time as a deadline for
-// the stage, the nodes shared out); the most balanced few are then searched
-// again in full, sharing the other half.
-constexpr int kScreeningMaxIteration = 3;
-constexpr int kScreeningShare = 2;
-constexpr int kRefinedOpenings = 3;
-constexpr int kRefineParts = kScreeningShare * kRefinedOpenings;
-constexpr SearchShare kRefineShare{kRefineParts, kRefineParts};
-constexpr int kMaxCandidates = 64;
 
 // After three stones: their position gets half the budgets; when it is
 // balanced, Black's best replies to White's best fourth stone share the other
@@ -39,31 +26,6 @@ constexpr int kFifthParts = kFourthParts * kFifthLines;
 constexpr SearchShare kFifthShare{kFifthParts, kFifthParts};
 
 constexpr SearchShare kWholeBudget{1, 1};
-constexpr RootLimits kFullLimits{kMaxIterationIndex, kRootWidth, kWidthNumerator, kWidthDenominator};
-constexpr RootLimits kScreeningLimits{kScreeningMaxIteration, kRootWidth, kWidthNumerator, kWidthDenominator};
-
-// The decision's clock, over the budgets a move would have. Every search but
-// the first starts within the first half of the longest budget and has at
-// most half of it, so the decision ends within that budget.
-struct DecisionClock {
-  int64_t begun = clockMs();
-  int32_t stableBudget = currentTimeBudget(kStableBudgetDivisor);
-  int32_t longestBudget = currentTimeBudget(kChangingBudgetDivisor);
-
-  bool allows(int64_t allottedMs) const { return engine.stopRequested.load() == 0 && clockMs() - begun < allottedMs; }
-  bool beforeHalfway() const { return allows(longestBudget / 2); }
-};
-
-void setUpPosition(const int32_t* cells, int count) {
-  std::copy(cells, cells + count, engine.recordMoves);
-  engine.recordCount = count;
-  setUpEngineBoard(chooseSearchSquare());
-}
-
-int32_t cellOfMove(int move) {
-  const int n = engine.boardSize;
-  return cellIndexOf(engine.boardOriginX + moveRow(move, n), engine.boardOriginY + moveColumn(move, n));
-}
 
 void reportScored(const Reporter& reporter, const int32_t* cells, int count, int whiteScore, int depth) {
   if (reporter.swap2Scored == nullptr) return;
@@ -78,14 +40,6 @@ void reportScored(const Reporter& reporter, const int32_t* cells, int count, int
   reporter.swap2Scored(reporter.context, report);
 }
 
-// The searches of a Swap2 decision report nothing themselves: the decision
-// reports the positions it scored.
-Reporter quietOf(const Reporter& reporter) {
-  Reporter quiet;
-  quiet.context = reporter.context;
-  return quiet;
-}
-
 Swap2Answer swapAnswer() { return {true, 0, {}}; }
 
 Swap2Answer stonesAnswer(std::initializer_list<int32_t> stones) {
@@ -98,19 +52,12 @@ Swap2Answer stonesAnswer(std::initializer_list<int32_t> stones) {
 // No stones: propose three
 // ---------------------------------------------------------------------------
 
-struct Candidate {
-  int32_t cells[kSwap2Opening];
-  int whiteScore = 0;
-  bool screened = false;
-  bool refined = false;
-};
-
 // The openings the engine considers: Black in the centre, White beside it
 // (straight or diagonal), and Black's second stone two or three cells away
 // from the first, one of each pair of mirror images. The farther stones come
 // first: the engine scores most of them nearer to balance, and a short budget
 // ends the screening before it has seen every candidate.
-int candidateOpenings(Candidate* out) {
+int candidateOpenings(TrialPosition* out) {
   constexpr int kSecondStones[2][2] = {{1, 0}, {1, 1}};
   constexpr int kNearestRing = 2;
   constexpr int kFarthestRing = 3;
@@ -130,9 +77,12 @@ int candidateOpenings(Candidate* out) {
           if (std::pair{dy, dx} > std::pair{mirrorY, mirrorX}) continue;
           const int x = centre + dx;
           const int y = centre + dy;
-          if (x < 0 || x >= size || y < 0 || y >= size || count == kMaxCandidates) continue;
-          out[count++] = {
-              {cellIndexOf(centre, centre), cellIndexOf(centre + second[0], centre + second[1]), cellIndexOf(x, y)}};
+          if (x < 0 || x >= size || y < 0 || y >= size || count == kMaxTrials) continue;
+          TrialPosition& opening = out[count++];
+          opening.stones[0] = cellIndexOf(centre, centre);
+          opening.stones[1] = cellIndexOf(centre + second[0], centre + second[1]);
+          opening.stones[2] = cellIndexOf(x, y);
+          opening.stoneCount = kSwap2Opening;
         }
       }
     }
@@ -140,64 +90,20 @@ int candidateOpenings(Candidate* out) {
   return count;
 }
 
-// The most balanced candidate among those `counted`; the first of equals.
-template <typename Counted>
-int mostBalanced(const Candidate* candidates, int count, Counted counted) {
-  int best = -1;
-  for (int i = 0; i < count; ++i) {
-    if (!counted(candidates[i])) continue;
-    if (best < 0 || std::abs(candidates[i].whiteScore) < std::abs(candidates[best].whiteScore)) best = i;
-  }
-  return best;
+void reportOpening(const Reporter& reporter, const TrialBase&, const TrialPosition& opening) {
+  reportScored(reporter, opening.stones, kSwap2Opening, opening.score, opening.depth);
 }
 
-// The kRefinedOpenings most balanced screened candidates, most balanced
-// first (the first of equals first). Returns how many there are.
-int mostBalancedScreened(Candidate* candidates, int count, Candidate** out) {
-  Candidate* order[kMaxCandidates];
-  for (int i = 0; i < count; ++i) order[i] = &candidates[i];
-  std::stable_sort(order, order + count, [](const Candidate* a, const Candidate* b) {
-    return a->screened && (!b->screened || std::abs(a->whiteScore) < std::abs(b->whiteScore));
-  });
-  int picked = 0;
-  while (picked < std::min(count, kRefinedOpenings) && order[picked]->screened) {
-    out[picked] = order[picked];
-    ++picked;
-  }
-  return picked;
-}
+// The opening whose score for White lies nearest 0; the screening may take
+// half the budget.
+constexpr TrialGoal kOpeningGoal{0, 2, reportOpening};
 
+// The opening whose score for White lies nearest 0.
 Swap2Answer proposeOpening(const Reporter& reporter, SharedSearch search, const DecisionClock& clock) {
-  Candidate candidates[kMaxCandidates];
+  TrialPosition candidates[kMaxTrials];
   const int count = candidateOpenings(candidates);
-  const Reporter quiet = quietOf(reporter);
-
-  for (Candidate& candidate : std::span(candidates, count)) {
-    if (!clock.allows(clock.stableBudget / kScreeningShare)) break;
-    setUpPosition(candidate.cells, kSwap2Opening);
-    const SearchShare share{kScreeningShare, kScreeningShare * count};
-    const RootOutcome outcome = search(quiet, kScreeningLimits, share, nullptr, 0);
-    if (!outcome.searched) continue;
-    candidate.whiteScore = outcome.score;
-    candidate.screened = true;
-  }
-
-  Candidate* refining[kRefinedOpenings];
-  const int refiningCount = mostBalancedScreened(candidates, count, refining);
-  for (Candidate* candidate : std::span(refining, refiningCount)) {
-    if (!clock.beforeHalfway()) break;
-    setUpPosition(candidate->cells, kSwap2Opening);
-    const RootOutcome outcome = search(quiet, kFullLimits, kRefineShare, nullptr, 0);
-    if (!outcome.searched) continue;
-    candidate->whiteScore = outcome.score;
-    candidate->refined = true;
-    reportScored(reporter, candidate->cells, kSwap2Opening, outcome.score, outcome.depth);
-  }
-
-  int chosen = mostBalanced(candidates, count, [](const Candidate& c) { return c.refined; });
-  if (chosen < 0) chosen = mostBalanced(candidates, count, [](const Candidate& c) { return c.screened; });
-  if (chosen < 0) chosen = 0;
-  const int32_t* cells = candidates[chosen].cells;
+  const int chosen = nearestTrial(reporter, search, clock, {nullptr, 0}, candidates, count, kOpeningGoal);
+  const int32_t* cells = candidates[chosen].stones;
   return stonesAnswer({cells[0], cells[1], cells[2]});
 }
 

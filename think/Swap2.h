@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "think/Reporter.h"
-#include "think/RootDecision.h"
+#include "think/SharedSearch.h"
 
 namespace quenvik {
 
@@ -23,19 +23,6 @@ struct Swap2Answer {
   int stoneCount;
   int32_t stones[kMaxSwap2Answer];
 };
-
-// The part of the decision's budgets one of its searches gets: 1/time of the
-// time budget and 1/nodes of the node limit.
-struct SearchShare {
-  int time;
-  int nodes;
-};
-
-// Runs one search of a decision made of several on the engine board the
-// caller set up, under its own timer, with its share of the budgets; the
-// moves `excluded` (MoveNumbers) are left out at the root.
-using SharedSearch = RootOutcome (*)(const Reporter& reporter, const RootLimits& limits, SearchShare share,
-                                     const int* excluded, int excludedCount);
 
 // Decides the answer to the SWAP2BOARD block the record holds (0, 3 or 5
 // stones) within the decision's time budget. The positions it scores are set

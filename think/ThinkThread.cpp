@@ -9,6 +9,7 @@
 #include "core/EngineState.h"
 #include "core/Platform.h"
 #include "rules/Position.h"
+#include "think/Balance.h"
 #include "think/RootDecision.h"
 #include "think/Swap2.h"
 #include "think/TimeControl.h"
@@ -151,6 +152,26 @@ void answerSwap2(const Swap2Answer& answer) {
   if (reporter.swap2Reply != nullptr) reporter.swap2Reply(reporter.context, reply);
 }
 
+// Records the stones of a balance answer and reports them, in the order a
+// move is answered; with none, the answer is that of a full board.
+void answerBalance(const BalanceAnswer& answer) {
+  if (answer.stoneCount == 0) {
+    answerNoMove();
+    return;
+  }
+  assert(engine.recordCount + answer.stoneCount <= kMaxRecordMoves);
+  BalanceReply reply{answer.stoneCount, {}, {}};
+  for (int i = 0; i < answer.stoneCount; ++i) {
+    engine.recordMoves[engine.recordCount] = answer.stones[i];
+    engine.recordCount = engine.recordCount + 1;
+    reply.x[i] = cellIndexX(answer.stones[i]);
+    reply.y[i] = cellIndexY(answer.stones[i]);
+  }
+  const Reporter reporter = decisionReporter;
+  engine.thinking = 0;
+  if (reporter.balanceReply != nullptr) reporter.balanceReply(reporter.context, reply);
+}
+
 void runDecision() {
   seedRandom(kThinkThreadSeed);
   // The table takes the size the memory settings allow before any search.
@@ -161,6 +182,8 @@ void runDecision() {
   engine.defendSearch = 0;
   const bool swap2 = engine.swap2Request != 0;
   engine.swap2Request = 0;
+  const int balanceStones = engine.balanceStones;
+  engine.balanceStones = 0;
   const int32_t timeLeft = engine.timeLeft.load();
   const int32_t turnTimeout = engine.turnTimeout.load();
   const int32_t recordCount = engine.recordCount;
@@ -169,6 +192,10 @@ void runDecision() {
 
   if (swap2) {
     answerSwap2(decideSwap2(decisionReporter, searchWithShare));
+    return;
+  }
+  if (balanceStones > 0) {
+    answerBalance(decideBalance(decisionReporter, searchWithShare, balanceStones, engine.balanceTarget));
     return;
   }
   if (recordCount == 0) {
