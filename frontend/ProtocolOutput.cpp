@@ -139,6 +139,8 @@ void printStones(std::FILE* out, const int* x, const int* y, int count) {
 }
 
 void printSwap2Scored(void* context, const Swap2Report& report) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   std::FILE* out = streamOf(context);
   emitTo(out, "MESSAGE Swap2 ");
   printStones(out, report.x, report.y, report.stoneCount);
@@ -148,6 +150,8 @@ void printSwap2Scored(void* context, const Swap2Report& report) {
 
 // SWAP, or the stones placed on one line: "7,7 8,7 9,9".
 void printSwap2Reply(void* context, const Swap2Reply& reply) {
+  const DecisionOutput output;
+  if (!output.open()) return;
   std::FILE* out = streamOf(context);
   if (reply.swap) {
     emitTo(out, "SWAP");

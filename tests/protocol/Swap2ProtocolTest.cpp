@@ -288,5 +288,20 @@ TEST(Swap2Game, YxstopAnswersAtOnce) {
   }
 }
 
+// END while a Swap2 decision runs ends the process with no answer printed:
+// only report lines already under way may still come.
+TEST(Swap2Game, EndWhileDecidingPrintsNoAnswer) {
+  EngineSession engine;
+  engine.send("INFO max_node 0");
+  engine.start(15);
+  sendBlock(engine, {});
+  EXPECT_EQ(engine.next().rfind("MESSAGE Expected time=", 0), 0u);
+  engine.send("END");
+  while (auto line = engine.readLine(kStopBoundMs)) {
+    EXPECT_EQ(line->rfind("MESSAGE Swap2 ", 0), 0u) << "printed after END: " << *line;
+  }
+  EXPECT_EQ(engine.waitExit(kStopBoundMs), 0);
+}
+
 }  // namespace
 }  // namespace quenvik::test
