@@ -12,7 +12,9 @@ as a match runner does, and RUNS warm processes that make the same decision
 after a first one, a pause and RESTART: the pause lasts until the process's
 resident memory has stopped growing for a second (whatever the engine does
 in the background while it waits is then done). Fresh and warm runs
-alternate, so both meet the same load. The table gives the node counts of the measured decision: the
+alternate, so both meet the same load, and a fresh process is started after
+a pause of a second too: where the system shares time between sessions, a
+decision made right after this script's own work would start behind. The table gives the node counts of the measured decision: the
 fresh median against the warm median, and the worst fresh run against it.
 
 --referee pauses each process right after its START and INFO lines, as the
@@ -111,6 +113,8 @@ def setup_lines(turn_ms, memory):
 
 
 def first_decision(command, turn_ms, memory, warm, referee, gap_ms):
+    if not warm:
+        time.sleep(1.0)
     engine = Engine(command)
     if referee:
         # The referee writes its lines and suspends the brain at once.

@@ -48,6 +48,7 @@ void startNewGame(int32_t size) {
   engine.exactFive = 0;
   engine.gameSize = size;
   newGame();
+  startWarmingTable();
 }
 
 void handleStart(const std::string& line) {
@@ -285,6 +286,7 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
   }
   // A decision still running finishes and prints its move before the exit.
   waitForDecisions();
+  stopWarmingTable();
   return 0;
 }
 

@@ -60,18 +60,21 @@ void stopTimerAndWait() {
 // Records the move, lets the front end go, then reports it. The record is
 // written before `thinking` falls so the front end never sees a half-made
 // answer; the reporter is copied before, since once `thinking` is down the
-// front end may set up the next decision's.
+// front end may set up the next decision's. The table goes back to the
+// warmer before that too: the next decision claims it anew.
 void answerMove(int x, int y) {
   assert(engine.recordCount < kMaxRecordMoves);
   engine.recordMoves[engine.recordCount] = cellIndexOf(x, y);
   engine.recordCount = engine.recordCount + 1;
   const Reporter reporter = decisionReporter;
+  releasePositionTable();
   engine.thinking = 0;
   if (reporter.move != nullptr) reporter.move(reporter.context, x, y);
 }
 
 void answerNoMove() {
   const Reporter reporter = decisionReporter;
+  releasePositionTable();
   engine.thinking = 0;
   if (reporter.noMove != nullptr) reporter.noMove(reporter.context);
 }
@@ -135,8 +138,10 @@ void runAnalysis(const SearchSquare& square, int requestedLines) {
 
 void runDecision() {
   seedRandom(kThinkThreadSeed);
-  // The table takes the size the memory settings allow before any search.
-  fitPositionTableToCaps();
+  // The table is the decision's until it answers; it takes the size the
+  // memory settings allow before any search.
+  claimPositionTable();
+  preparePositionTableForDecision();
   const int analysisLines = engine.analysisLines;
   engine.analysisLines = 0;
   const int32_t timeLeft = engine.timeLeft.load();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "AI/PositionTable.h"
 #include "core/EngineState.h"
 #include "frontend/ProtocolOutput.h"
 #include "think/ThinkThread.h"
@@ -74,6 +75,7 @@ Reporter listeningReporter(Listener& listener) {
 DecisionResult decideOn(const Position& position, const DecisionLimits& limits, DecisionLines lines) {
   setUpPosition(position);
   applyLimits(limits);
+  if (limits.readyTable) warmPositionTableNow();
   Listener listener;
   if (lines == DecisionLines::Print) listener.printer = protocolReporter(stdout);
   const int64_t start = clockMs();
