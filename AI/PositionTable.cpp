@@ -16,7 +16,11 @@ namespace {
 // A packed index word: (bucket index + 1) << 32 | packed slot; 0 is free.
 constexpr int kPackedTagShift = 32;
 constexpr uint64_t kPackedSlotBits = 0xFFFFFFFFu;
-constexpr std::size_t kPackedIndexMask = kPackedIndexSlots - 1;
+// The index in use starts small and doubles whenever it would be more than
+// half full: its pages then come into memory as the packed table fills, not
+// all in the first milliseconds of a new process.
+constexpr int kPackedIndexFirstLog2 = 12;
+static_assert((std::size_t{1} << kPackedIndexFirstLog2) <= kPackedIndexSlots);
 
 // The warmer works in steps this short, so a decision that starts waits for
 // little: one huge page brought in, or as many buckets cleared or moved.
@@ -126,14 +130,25 @@ void releaseBuckets(std::size_t from, std::size_t to) {
 
 uint64_t packedTag(uint64_t index) { return (index + 1) << kPackedTagShift; }
 
+std::size_t packedIndexWords() { return std::size_t{1} << engine.packedIndexLog2; }
+
 // The index word that holds the bucket, or the free one where it would go.
 std::size_t packedIndexOf(uint64_t index) {
   const uint64_t tag = packedTag(index);
-  std::size_t at = index & kPackedIndexMask;
-  while (engine.packedIndex[at] != 0 && (engine.packedIndex[at] & ~kPackedSlotBits) != tag) {
-    at = (at + 1) & kPackedIndexMask;
-  }
+  const std::size_t mask = packedIndexWords() - 1;
+  std::size_t at = index & mask;
+  while (engine.packedIndex[at] != 0 && (engine.packedIndex[at] & ~kPackedSlotBits) != tag) at = (at + 1) & mask;
   return at;
+}
+
+// Twice the index words, every slot entered again in slot order.
+void growPackedIndex() {
+  engine.packedIndexLog2 += 1;
+  std::memset(engine.packedIndex, 0, packedIndexWords() * sizeof(uint64_t));
+  for (uint32_t slot = 0; slot < engine.packedCount; ++slot) {
+    const uint32_t index = engine.packedOrigins[slot];
+    engine.packedIndex[packedIndexOf(index)] = packedTag(index) | slot;
+  }
 }
 
 TableBucket* packedBucketAt(std::size_t at) { return &engine.packedBuckets[engine.packedIndex[at] & kPackedSlotBits]; }
@@ -146,9 +161,13 @@ const TableBucket* findPacked(uint64_t index) {
 // The packed bucket to write, a new slot when the bucket has none yet;
 // nullptr when the packed table is full.
 TableBucket* packedBucketForStore(uint64_t index) {
-  const std::size_t at = packedIndexOf(index);
+  std::size_t at = packedIndexOf(index);
   if (engine.packedIndex[at] != 0) return packedBucketAt(at);
   if (engine.packedCount == kPackedBuckets) return nullptr;
+  if (2 * (std::size_t{engine.packedCount} + 1) > packedIndexWords()) {
+    growPackedIndex();
+    at = packedIndexOf(index);
+  }
   const uint32_t slot = engine.packedCount++;
   engine.packedIndex[at] = packedTag(index) | slot;
   engine.packedOrigins[slot] = static_cast<uint32_t>(index);
@@ -164,6 +183,7 @@ void forgetPackedSlots() {
     engine.packedCount -= 1;
     engine.packedIndex[packedIndexOf(engine.packedOrigins[engine.packedCount])] = 0;
   }
+  engine.packedIndexLog2 = kPackedIndexFirstLog2;
 }
 
 // A game keeps its buckets in the packed table when the big one is larger,

@@ -331,9 +331,10 @@ struct SearchState {
   // table is not in memory yet. Slots are handed out in order; the index,
   // open-addressed, maps a big-table bucket to its slot.
   TableBucket packedBuckets[kPackedBuckets];
-  uint64_t packedIndex[kPackedIndexSlots];  // (bucket index + 1) << 32 | slot; 0 free
+  uint64_t packedIndex[kPackedIndexSlots];  // (bucket index + 1) << 32 | slot; 0 free; a prefix in use
   uint32_t packedOrigins[kPackedBuckets];   // each slot's big-table bucket
   uint32_t packedCount;                     // slots handed out (their index words are set)
+  int32_t packedIndexLog2;                  // the index words in use: 2^this
   uint32_t packedMoved;                     // slots already moved into the big table
   uint8_t packedInUse;                      // this game keeps its buckets there first
   uint8_t packedFull;                       // ... and new ones went to the big table since it filled up
