@@ -48,6 +48,11 @@ void startNewGame(int32_t size) {
   engine.exactFive = 0;
   engine.gameSize = size;
   newGame();
+}
+
+// After the OK, so that starting the background thread never delays it.
+void replyOkToNewGame() {
+  reply("OK");
   startWarmingTable();
 }
 
@@ -65,7 +70,7 @@ void handleStart(const std::string& line) {
     return;
   }
   startNewGame(size);
-  reply("OK");
+  replyOkToNewGame();
 }
 
 void handleRectStart(const std::string& line) {
@@ -75,7 +80,7 @@ void handleRectStart(const std::string& line) {
     return;
   }
   startNewGame(width);
-  reply("OK");
+  replyOkToNewGame();
 }
 
 void handleRestart() {
