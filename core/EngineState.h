@@ -165,6 +165,12 @@ static_assert(kTableBytes == 268435456);
 // zeroing them one by one.
 constexpr std::size_t kTableLogCapacity = std::size_t{1} << 19;
 
+// The packed table stands in for the big one while its pages are not in
+// memory yet: 8 MiB of buckets, filled in order, found through an index at
+// most half full.
+constexpr std::size_t kPackedBuckets = std::size_t{1} << 18;
+constexpr std::size_t kPackedIndexSlots = kPackedBuckets * 2;
+
 // ---------------------------------------------------------------------------
 // Root events: what the principal search reports of its root moves while it
 // runs (a GUI draws them live).
@@ -325,11 +331,35 @@ struct SearchState {
   uint64_t tableIndexMask;
   // Buckets written since the last clear, in order of their first write; a
   // count past the capacity means too many to list. A new game only asks for
-  // the clear: the next use of the table does it, so START stays instant.
+  // the clear: the warmer or the next use of the table does it, so START
+  // stays instant.
   uint32_t tableLog[kTableLogCapacity];
   uint32_t tableLogCount;
-  uint8_t tableReady;  // 0: a clear (or the first use's set-up) is still to do
-  uint8_t tableHugePagesAdvised;
+  uint8_t tableReady;              // 0: a clear is still to do
+  std::size_t tableClearProgress;  // how far the clear still to do has got
+  // Buckets [0, n) are known to be in memory.
+  std::size_t tableResidentBuckets;
+  uint8_t tableAdvised;  // the page-size advice for the table is given
+
+  // Packed table (AI/PositionTable.cpp): a game's buckets while the big
+  // table is not in memory yet. Slots are handed out in order; the index,
+  // open-addressed, maps a big-table bucket to its slot.
+  TableBucket packedBuckets[kPackedBuckets];
+  uint64_t packedIndex[kPackedIndexSlots];  // (bucket index + 1) << 32 | slot; 0 free; a prefix in use
+  uint32_t packedOrigins[kPackedBuckets];   // each slot's big-table bucket
+  uint32_t packedCount;                     // slots handed out (their index words are set)
+  int32_t packedIndexLog2;                  // the index words in use: 2^this
+  uint32_t packedMoved;                     // slots already moved into the big table
+  uint8_t packedInUse;                      // this game keeps its buckets there first
+  uint8_t packedFull;                       // ... and new ones went to the big table since it filled up
+
+  // The table warmer's hand-over with decisions and the front end.
+  std::atomic<uint32_t> tableClearRequests;  // new games asked for while the warmer runs
+  uint32_t tableClearsApplied;
+  std::atomic<int32_t> tableClaimed;       // a decision owns the table
+  std::atomic<int32_t> tableWarmerBusy;    // the warmer is in a step
+  std::atomic<int32_t> tableWarmerSignal;  // changes whenever the warmer may have work
+  std::atomic<int32_t> tableWarmerQuit;
 };
 
 // Threat-space search.

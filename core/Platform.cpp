@@ -162,20 +162,42 @@ void zeroLargeBlock(void* block, std::size_t size) {
   zeroBytes(lastPage, end);
 }
 
+std::size_t systemPageBytes() { return static_cast<std::size_t>(pageBytes()); }
+
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
 
-void adviseHugePages(void* begin, std::size_t bytes) {
-  // Advice works on whole pages: keep to the ones inside the block.
-  const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+namespace {
+
+// Kernels since 5.14 know it; older headers may not name it.
+#ifndef MADV_POPULATE_WRITE
+constexpr int MADV_POPULATE_WRITE = 23;
+#endif
+
+// Advice works on whole pages: keeps to the ones inside the block.
+bool adviseWholePages(void* begin, std::size_t bytes, int advice) {
+  const std::uintptr_t page = pageBytes();
   const auto start = reinterpret_cast<std::uintptr_t>(begin);
   const std::uintptr_t first = (start + page - 1) / page * page;
   const std::uintptr_t last = (start + bytes) / page * page;
-  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  if (last <= first) return true;
+  return madvise(reinterpret_cast<void*>(first), last - first, advice) == 0;
 }
+
+}  // namespace
+
+void adviseHugePages(void* begin, std::size_t bytes) { adviseWholePages(begin, bytes, MADV_HUGEPAGE); }
+
+void adviseAgainstHugePages(void* begin, std::size_t bytes) { adviseWholePages(begin, bytes, MADV_NOHUGEPAGE); }
+
+bool populatePages(void* begin, std::size_t bytes) { return adviseWholePages(begin, bytes, MADV_POPULATE_WRITE); }
 
 #else
 
 void adviseHugePages(void*, std::size_t) {}
+
+void adviseAgainstHugePages(void*, std::size_t) {}
+
+bool populatePages(void*, std::size_t) { return false; }
 
 #endif
 

@@ -1,6 +1,6 @@
 // The few things the operating system does differently: threads with a
 // stack large enough for the deepest search, waiting for a counter to
-// change, zeroing a large block, and huge-page advice.
+// change, zeroing a large block, and bringing pages into memory.
 // Everything that differs between POSIX and Windows lives in Platform.cpp.
 #pragma once
 
@@ -42,5 +42,17 @@ void zeroLargeBlock(void* begin, std::size_t size);
 // random then costs far fewer page faults and TLB misses. Only advice: where
 // the system has no such pages, nothing happens.
 void adviseHugePages(void* begin, std::size_t bytes);
+
+// The opposite advice: pages first touched there come one small page at a
+// time, however the system is set up.
+void adviseAgainstHugePages(void* begin, std::size_t bytes);
+
+// Has the system bring the whole pages of [begin, begin + bytes) into memory,
+// writable, without changing their contents; false where it cannot (the
+// caller then writes to them itself).
+bool populatePages(void* begin, std::size_t bytes);
+
+// The size of a memory page.
+std::size_t systemPageBytes();
 
 }  // namespace quenvik

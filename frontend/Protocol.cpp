@@ -52,6 +52,12 @@ void startNewGame(int32_t size) {
   newGame();
 }
 
+// After the OK, so that starting the background thread never delays it.
+void replyOkToNewGame() {
+  reply("OK");
+  startWarmingTable();
+}
+
 void handleStart(const std::string& line) {
   int32_t size = 0;
   if (!parseOneNumber(line, size)) {
@@ -66,7 +72,7 @@ void handleStart(const std::string& line) {
     return;
   }
   startNewGame(size);
-  reply("OK");
+  replyOkToNewGame();
 }
 
 void handleRectStart(const std::string& line) {
@@ -76,7 +82,7 @@ void handleRectStart(const std::string& line) {
     return;
   }
   startNewGame(width);
-  reply("OK");
+  replyOkToNewGame();
 }
 
 void handleRestart() {
@@ -450,6 +456,7 @@ int runProtocolOn(std::FILE* input, std::FILE* output, Launch launch) {
   }
   // A decision still running finishes and prints its move before the exit.
   waitForDecisions();
+  stopWarmingTable();
   return 0;
 }
 

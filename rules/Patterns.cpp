@@ -195,12 +195,9 @@ CellCounts countLines(const int32_t* codes) {
   for (int d = 0; d < kDirections; ++d) {
     const LineSummary& line = kLineSummaries[summaryIndex(codes[d])];
     const int key = line.key;
-    if (key > best) {
-      second = best;
-      best = key;
-    } else if (key > second) {
-      second = key;
-    }
+    // The two largest keys so far, without a branch the data decides.
+    second = std::max(second, std::min(best, key));
+    best = std::max(best, key);
     level = std::max<int>(level, line.level);
     counts += line.counts;
   }

@@ -17,6 +17,10 @@ void newGame() {
 
 void clearHashTable() { clearPositionTable(); }
 
+void startWarmingTable() { startTableWarmer(); }
+
+void stopWarmingTable() { stopTableWarmer(); }
+
 int largestTableKiBLog2() { return std::countr_zero(kTableBytes / 1024); }
 
 int forbiddenPointsOfRecord(int32_t* cells) {

@@ -13,6 +13,12 @@ void newGame();
 // Empties the position hash table, as a new game does (YXHASHCLEAR).
 void clearHashTable();
 
+// From the first game on, the position table is made ready in the background
+// while the engine waits for commands; stopping waits for the work in hand,
+// one short step, and comes before the process ends.
+void startWarmingTable();
+void stopWarmingTable();
+
 // log2 of the largest position table in KiB.
 int largestTableKiBLog2();
 

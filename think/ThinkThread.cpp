@@ -65,6 +65,13 @@ void endRootEvents(const Reporter& reporter) {
   if (engine.showDetail.load() != 0 && reporter.rootEventsEnd != nullptr) reporter.rootEventsEnd(reporter.context);
 }
 
+// The decision is over: the table goes back to the warmer (the next decision
+// claims it anew) and the front end may read commands again.
+void letFrontEndGo() {
+  releasePositionTable();
+  engine.thinking = 0;
+}
+
 // Records the move, lets the front end go, then reports it. The record is
 // written before `thinking` falls so the front end never sees a half-made
 // answer; the reporter is copied before, since once `thinking` is down the
@@ -75,13 +82,13 @@ void answerMove(int x, int y) {
   engine.recordCount = engine.recordCount + 1;
   const Reporter reporter = decisionReporter;
   endRootEvents(reporter);
-  engine.thinking = 0;
+  letFrontEndGo();
   if (reporter.move != nullptr) reporter.move(reporter.context, x, y);
 }
 
 void answerNoMove() {
   const Reporter reporter = decisionReporter;
-  engine.thinking = 0;
+  letFrontEndGo();
   if (reporter.noMove != nullptr) reporter.noMove(reporter.context);
 }
 
@@ -148,7 +155,7 @@ void answerSwap2(const Swap2Answer& answer) {
     reply.y[i] = cellIndexY(answer.stones[i]);
   }
   const Reporter reporter = decisionReporter;
-  engine.thinking = 0;
+  letFrontEndGo();
   if (reporter.swap2Reply != nullptr) reporter.swap2Reply(reporter.context, reply);
 }
 
@@ -168,14 +175,16 @@ void answerBalance(const BalanceAnswer& answer) {
     reply.y[i] = cellIndexY(answer.stones[i]);
   }
   const Reporter reporter = decisionReporter;
-  engine.thinking = 0;
+  letFrontEndGo();
   if (reporter.balanceReply != nullptr) reporter.balanceReply(reporter.context, reply);
 }
 
 void runDecision() {
   seedRandom(kThinkThreadSeed);
-  // The table takes the size the memory settings allow before any search.
-  fitPositionTableToCaps();
+  // The table is the decision's until it answers; it takes the size the
+  // memory settings allow before any search.
+  claimPositionTable();
+  preparePositionTableForDecision();
   const int analysisLines = engine.analysisLines;
   const bool defend = engine.defendSearch != 0;
   engine.analysisLines = 0;

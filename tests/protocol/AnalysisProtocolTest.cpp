@@ -408,17 +408,21 @@ long peakResidentBytes(const EngineProcess& process) {
   return -1;
 }
 
-// Peak resident memory after a game of ten engine moves.
+// Peak resident memory after a game of ten engine moves. The first has
+// enough nodes to outgrow the packed table a new process starts with, so the
+// game writes into the position table proper whatever the background thread
+// has brought into memory by then.
 long peakOverAGame(const std::string& memoryLine) {
   EngineSession engine;
   if (!memoryLine.empty()) engine.send(memoryLine);
-  engine.send("INFO max_node 6000");
+  engine.send("INFO max_node 400000");
   engine.start(15);
   std::vector<std::string> opposing = {"7,7"}, own;
   for (int move = 0; move < 10; ++move) {
     engine.board(own, opposing);
     own.push_back(engine.move());
     opposing.push_back(freeCell(own, opposing));
+    engine.send("INFO max_node 6000");
   }
   engine.expectSilence();
   return peakResidentBytes(engine);

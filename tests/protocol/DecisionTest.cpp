@@ -123,6 +123,40 @@ TEST(Decision, SameCommandsSameLinesUnderANodeLimit) {
   EXPECT_GE(first.size(), 4u);
 }
 
+// The table's memory is brought in and cleared in the background while the
+// engine waits, and a game that begins before it is ready keeps its entries
+// elsewhere. What a process says must depend on its commands alone, not on
+// how far that work has got: the same games and clears, twice over.
+TEST(Decision, GamesDependOnTheCommandsAloneWhileTheTableIsMadeReady) {
+  auto session = [] {
+    EngineSession engine;
+    engine.send("INFO max_node 20000");
+    engine.start(15);
+    std::vector<std::string> lines;
+    for (const std::vector<std::string>& clearing :
+         {std::vector<std::string>{}, {"RESTART"}, {"START 15"}, {"YXHASHCLEAR", "RESTART"}}) {
+      for (const auto& command : clearing) engine.send(command);
+      if (!clearing.empty()) {
+        EXPECT_EQ(engine.next(), "OK");
+      }
+      for (const char* turn : {"TURN 7,7", "TURN 3,3", "TURN 11,12"}) {
+        engine.send(turn);
+        std::vector<std::string> messages;
+        const std::string reply = engine.move(&messages);
+        for (const auto& m : messages) lines.push_back(withoutTimes(m));
+        lines.push_back(reply);
+        if (reply == "3,3" || reply == "11,12") break;
+      }
+    }
+    engine.send("END");
+    EXPECT_EQ(engine.waitExit(), 0);
+    return lines;
+  };
+  const auto first = session();
+  EXPECT_EQ(session(), first);
+  EXPECT_GE(first.size(), 12u);
+}
+
 // A decision running long: the engine is in an opening with an unbounded
 // node count and a budget of over half an hour.
 struct LongDecision : EngineSession {

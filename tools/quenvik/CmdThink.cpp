@@ -70,6 +70,9 @@ int commandBench(const Args& args) {
   const ToolArgs parsed = parseToolArgs(args, {"nodes"}, {}, PositionUse::None);
   DecisionLimits limits;
   limits.nodes = kBenchDefaultNodes;
+  // The search's own speed: the table is in memory and cleared before each
+  // position, as a running engine has it when a move request comes.
+  limits.readyTable = true;
   if (parsed.options.count("nodes")) limits.nodes = parseIntOption("nodes", parsed.options.at("nodes"));
 
   int64_t totalNodes = 0;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "AI/PositionTable.h"
 #include "core/EngineState.h"
 #include "frontend/ProtocolOutput.h"
 #include "think/ThinkThread.h"
@@ -93,6 +94,7 @@ Reporter listeningReporter(Listener& listener) {
 DecisionResult decideOn(const Position& position, const DecisionLimits& limits, DecisionLines lines) {
   setUpPosition(position);
   applyLimits(limits);
+  if (limits.readyTable) warmPositionTableNow();
   Listener listener;
   if (lines == DecisionLines::Print) listener.printer = protocolReporter(stdout);
   const int64_t start = clockMs();

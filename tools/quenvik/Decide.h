@@ -12,6 +12,9 @@ struct DecisionLimits {
   int32_t nodes = 0;       // 0: none
   int32_t turnTimeMs = 0;  // 0: the engine's start value
   int32_t nbest = 0;       // N best root moves analysed (YXNBEST); 0: an ordinary decision
+  // The position table made ready (in memory, cleared) before the decision,
+  // as an engine's warmer does while it waits for a command.
+  bool readyTable = false;
 };
 
 // Whether the decision's protocol lines are printed on standard output.
