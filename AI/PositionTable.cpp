@@ -228,13 +228,16 @@ std::size_t residentTarget() {
   return std::min(positionTableBuckets(), tableBucketsFor(engine.hashSizeKiB.load(), engine.memoryCap.load()));
 }
 
+// Writes to a word without changing it: an atomic or with 0, which the
+// compiler may not drop. The builtin, because the web build's C++ library
+// has no std::atomic_ref.
+void touchWord(uint64_t& word) { __atomic_fetch_or(&word, uint64_t{0}, __ATOMIC_RELAXED); }
+
 // Writes to every page of the buckets without changing them.
 void touchPages(TableBucket* first, std::size_t count) {
   const std::size_t bucketsPerPage = std::max<std::size_t>(1, systemPageBytes() / sizeof(TableBucket));
-  for (std::size_t i = 0; i < count; i += bucketsPerPage) {
-    std::atomic_ref<uint64_t>(first[i].slot[0].key).fetch_or(0, std::memory_order_relaxed);
-  }
-  std::atomic_ref<uint64_t>(first[count - 1].slot[0].key).fetch_or(0, std::memory_order_relaxed);
+  for (std::size_t i = 0; i < count; i += bucketsPerPage) touchWord(first[i].slot[0].key);
+  touchWord(first[count - 1].slot[0].key);
 }
 
 // Brings the next part of the table into memory, up to a huge-page boundary;
