@@ -143,17 +143,23 @@ RootOutcome searchWithShare(const Reporter& reporter, const RootLimits& limits, 
   return outcome;
 }
 
+// Appends an answer's stones to the record, in playing order, and gives
+// their protocol coordinates for the reply.
+void recordAnswerStones(const int32_t* stones, int count, int* x, int* y) {
+  assert(engine.recordCount + count <= kMaxRecordMoves);
+  for (int i = 0; i < count; ++i) {
+    engine.recordMoves[engine.recordCount] = stones[i];
+    engine.recordCount = engine.recordCount + 1;
+    x[i] = cellIndexX(stones[i]);
+    y[i] = cellIndexY(stones[i]);
+  }
+}
+
 // Records the stones of a Swap2 answer, lets the front end go, then reports
 // the answer, in the order a move is answered.
 void answerSwap2(const Swap2Answer& answer) {
-  assert(engine.recordCount + answer.stoneCount <= kMaxRecordMoves);
   Swap2Reply reply{answer.swap, answer.stoneCount, {}, {}};
-  for (int i = 0; i < answer.stoneCount; ++i) {
-    engine.recordMoves[engine.recordCount] = answer.stones[i];
-    engine.recordCount = engine.recordCount + 1;
-    reply.x[i] = cellIndexX(answer.stones[i]);
-    reply.y[i] = cellIndexY(answer.stones[i]);
-  }
+  recordAnswerStones(answer.stones, answer.stoneCount, reply.x, reply.y);
   const Reporter reporter = decisionReporter;
   letFrontEndGo();
   if (reporter.swap2Reply != nullptr) reporter.swap2Reply(reporter.context, reply);
@@ -166,14 +172,8 @@ void answerBalance(const BalanceAnswer& answer) {
     answerNoMove();
     return;
   }
-  assert(engine.recordCount + answer.stoneCount <= kMaxRecordMoves);
   BalanceReply reply{answer.stoneCount, {}, {}};
-  for (int i = 0; i < answer.stoneCount; ++i) {
-    engine.recordMoves[engine.recordCount] = answer.stones[i];
-    engine.recordCount = engine.recordCount + 1;
-    reply.x[i] = cellIndexX(answer.stones[i]);
-    reply.y[i] = cellIndexY(answer.stones[i]);
-  }
+  recordAnswerStones(answer.stones, answer.stoneCount, reply.x, reply.y);
   const Reporter reporter = decisionReporter;
   letFrontEndGo();
   if (reporter.balanceReply != nullptr) reporter.balanceReply(reporter.context, reply);

@@ -307,14 +307,20 @@ function isForbidden(x, y) {
   return state.forbidden.some(([fx, fy]) => fx === x && fy === y);
 }
 
+// The engine's move for the side to move on the page's board, at the page's
+// time per move, shown live while it thinks.
+function decideOnBoard(generation) {
+  return engine.decide(
+    [...thinkingLines(Number($('time').value)), 'BOARD', ...state.game.blockLines(), 'DONE'],
+    liveListener(generation),
+  );
+}
+
 async function engineMove(generation) {
   state.task = 'move';
   state.live = {};
   render();
-  const move = await engine.decide(
-    [...thinkingLines(Number($('time').value)), 'BOARD', ...state.game.blockLines(), 'DONE'],
-    liveListener(generation),
-  );
+  const move = await decideOnBoard(generation);
   if (generation !== state.generation) return;
   state.task = null;
   state.live = null;
@@ -441,10 +447,7 @@ async function hint() {
   state.task = 'hint';
   state.live = {};
   render();
-  const move = await engine.decide(
-    [...thinkingLines(Number($('time').value)), 'BOARD', ...state.game.blockLines(), 'DONE'],
-    liveListener(generation),
-  );
+  const move = await decideOnBoard(generation);
   if (generation !== state.generation) return;
   state.task = null;
   state.live = null;
