@@ -137,6 +137,9 @@ describe('the board page', () => {
     // Three lines: each drawn on an empty point and listed with its evaluation and win rate.
     await page.selectOption('#analysis-time', '2000');
     await page.click('#analyse');
+    // The click first ends what runs, so until the analysis starts the page
+    // still shows the stopped one's rows, idle.
+    await page.waitForFunction(() => document.getElementById('status').dataset.state === 'analyse');
     await page.waitForFunction(
       () => document.querySelectorAll('#analysis-table tbody tr').length === 3 &&
         document.getElementById('status').dataset.state === 'idle',
