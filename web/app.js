@@ -308,22 +308,25 @@ function isForbidden(x, y) {
 }
 
 // The engine's move for the side to move on the page's board, at the page's
-// time per move, shown live while it thinks.
-function decideOnBoard(generation) {
-  return engine.decide(
+// time per move, shown live while it thinks as `task`. `stale` says the page
+// moved on meanwhile (a new game, an undo), so the answer is for nothing.
+async function decideOnBoard(task, generation) {
+  state.task = task;
+  state.live = {};
+  render();
+  const move = await engine.decide(
     [...thinkingLines(Number($('time').value)), 'BOARD', ...state.game.blockLines(), 'DONE'],
     liveListener(generation),
   );
+  if (generation !== state.generation) return { stale: true };
+  state.task = null;
+  state.live = null;
+  return { move };
 }
 
 async function engineMove(generation) {
-  state.task = 'move';
-  state.live = {};
-  render();
-  const move = await decideOnBoard(generation);
-  if (generation !== state.generation) return;
-  state.task = null;
-  state.live = null;
+  const { stale, move } = await decideOnBoard('move', generation);
+  if (stale) return;
   if (!move) {
     notice('The engine found no move.');
     render();
@@ -443,14 +446,8 @@ async function undo() {
 
 async function hint() {
   await interrupt();
-  const generation = state.generation;
-  state.task = 'hint';
-  state.live = {};
-  render();
-  const move = await decideOnBoard(generation);
-  if (generation !== state.generation) return;
-  state.task = null;
-  state.live = null;
+  const { stale, move } = await decideOnBoard('hint', state.generation);
+  if (stale) return;
   state.hint = move;
   if (move) notice(`Hint: ${moveName(move)}`);
   render();
